@@ -1,0 +1,10 @@
+# The forms: thin Qt classes on top of the engine.
+add_library(korvalen_gui STATIC
+    src/app/TavixMain.cpp
+)
+set_target_properties(korvalen_gui PROPERTIES AUTOMOC ON)
+target_include_directories(korvalen_gui PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(korvalen_gui PUBLIC korvalen_core Qt6::Widgets)
+
+add_executable(korvalen src/app/Korvalen.cpp)
+target_link_libraries(korvalen PRIVATE korvalen_gui)

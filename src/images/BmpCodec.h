@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+#include "images/Bitmap.h"
+
+namespace korvalen {
+
+// Windows bitmap reader: uncompressed 1, 4, 8, 16, 24 and 32 bits, bottom-up and top-down,
+// core, info, V4 and V5 headers, bit-field masks, RLE4 and RLE8. 1-bit images become
+// 4-bit, 8-bit images keep their own palette, 16- and 32-bit images become 24-bit.
+// Every size and offset is checked; a bad file gives false and a message.
+bool DecodeBmp(std::span<const uint8_t> data, Bitmap& out, std::string& error);
+bool ReadBmpFile(const std::filesystem::path& path, Bitmap& out, std::string& error);
+
+// Windows bitmap writer: the bitmap's own pixel format (4, 8 or 24 bits), bottom-up,
+// uncompressed, with the 40-byte info header. Written atomically.
+std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap);
+bool WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap, std::string& error);
+// Size of the file EncodeBmp would make (to check the 4 GiB limit before writing).
+uint64_t BmpFileSize(int width, int height, PixelFormat format);
+
+}  // namespace korvalen

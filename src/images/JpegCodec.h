@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "images/Bitmap.h"
+
+namespace korvalen {
+
+// JPEG decoder on the libjpeg API: baseline, progressive, greyscale and CMYK/YCCK, all
+// decoded to 24 bits. Never exits; a corrupt or truncated file gives false and a message.
+bool DecodeJpeg(std::span<const uint8_t> data, Bitmap& out, std::string& error);
+bool ReadJpegFile(const std::filesystem::path& path, Bitmap& out, std::string& error);
+
+// Encodes any pixel format as a colour JPEG with quality 1..100 (clamped).
+bool EncodeJpeg(const Bitmap& bitmap, int quality, std::vector<uint8_t>& out, std::string& error);
+// Encodes straight into a file, written atomically and row by row (no second copy of the
+// image in memory).
+bool WriteJpegFile(const std::filesystem::path& path, const Bitmap& bitmap, int quality,
+                   std::string& error);
+
+// Largest side a JPEG file can hold.
+constexpr int kJpegMaxSide = 65535;
+
+}  // namespace korvalen
