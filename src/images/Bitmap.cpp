@@ -27,6 +27,9 @@ size_t Bitmap::StrideFor(int width, PixelFormat format) {
 }
 
 Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
+    if (format != PixelFormat::Bits4 && format != PixelFormat::Bits8 &&
+        format != PixelFormat::Bits24)
+        throw std::invalid_argument("unknown pixel format");
     if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide)
         throw std::length_error("bitmap size out of range");
     const size_t stride = StrideFor(width, format);
@@ -63,7 +66,12 @@ Rgb Bitmap::PixelAt(int x, int y) const {
 }
 
 uint8_t Bitmap::NearestIndex(Rgb c) const {
-    if (format_ == PixelFormat::Bits8 && HasStandardPalette()) return StandardIndexOf(c.r, c.g, c.b);
+    // The fixed palettes go through the same lookup tables as whole-bitmap conversion, so a
+    // pixel set here equals the same colour converted.
+    if (HasStandardPalette()) {
+        if (format_ == PixelFormat::Bits8) return StandardIndexOf(c.r, c.g, c.b);
+        if (format_ == PixelFormat::Bits4) return VgaIndexOf(c.r, c.g, c.b);
+    }
     return NearestPaletteIndex(palette_, c);
 }
 

@@ -24,6 +24,8 @@ class Bitmap {
 public:
     Bitmap() = default;  // empty: 0 x 0, 24 bits
     // A white bitmap. 8-bit bitmaps get the standard palette, 4-bit ones the VGA palette.
+    // Throws std::length_error beyond kMaxSide / kMaxBytes, std::invalid_argument for an
+    // unknown format.
     Bitmap(int width, int height, PixelFormat format);
 
     int Width() const { return width_; }

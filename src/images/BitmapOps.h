@@ -15,11 +15,12 @@ struct Rect {
 
 // Copies all of source 1:1 into dest with its top-left at (x, y), clipped to dest.
 // Pixels are converted when the formats or palettes differ. False when either is
-// missing (null or empty).
+// missing (null or empty). Source and dest may be the same bitmap.
 bool DrawBitmapAt(const Bitmap* source, Bitmap* dest, int x, int y);
 
 // A new bitmap in source's pixel format (and palette) holding the pixels of rect.
-// Parts of rect outside source are white. Nothing when source is missing or rect is empty.
+// Parts of rect outside source are white. Nothing when source is missing, rect is empty
+// or rect is larger than a bitmap may be.
 std::optional<Bitmap> CopyArea(const Bitmap* source, const Rect& rect);
 
 // A new bitmap with source's pixel format, palette, size and pixels.

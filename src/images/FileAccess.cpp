@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <random>
 
 #ifndef _WIN32
@@ -53,7 +54,15 @@ bool WriteFileAtomically(const fs::path& path, const StreamWriter& writer, std::
         error = "Cannot write " + DisplayPath(path) + ": " + std::strerror(errno);
         return false;
     }
-    bool ok = writer(out, error);
+    // A writer that throws (out of memory while encoding) must not leave the temporary behind.
+    bool ok = false;
+    try {
+        ok = writer(out, error);
+    } catch (const std::exception& e) {
+        error = "Cannot write " + DisplayPath(path) + ": " + e.what();
+    } catch (...) {
+        error = "Cannot write " + DisplayPath(path);
+    }
     if (ok && (std::fflush(out) != 0 || std::ferror(out))) {
         error = "Cannot write " + DisplayPath(path) + ": " + std::strerror(errno);
         ok = false;
@@ -76,7 +85,8 @@ bool WriteFileAtomically(const fs::path& path, const StreamWriter& writer, std::
             ok = false;
         }
     }
-    if (!ok) fs::remove(temporary, ec);
+    if (!ok)
+        fs::remove(temporary, ec);
     return ok;
 }
 
@@ -84,7 +94,8 @@ bool WriteFileAtomically(const fs::path& path, const std::string& content, std::
     return WriteFileAtomically(
         path,
         [&content](std::FILE* out, std::string& writeError) {
-            if (!content.empty() && std::fwrite(content.data(), 1, content.size(), out) != content.size()) {
+            if (!content.empty() &&
+                std::fwrite(content.data(), 1, content.size(), out) != content.size()) {
                 writeError = std::string("Cannot write: ") + std::strerror(errno);
                 return false;
             }
@@ -106,7 +117,8 @@ std::string BaseAtFirstStop(const fs::path& path) {
 
 std::string AsciiLower(std::string text) {
     for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
 

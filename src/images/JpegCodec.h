@@ -10,9 +10,19 @@
 
 namespace korvalen {
 
+// Bounds on what one decode may allocate. The defaults are the Bitmap limits; the fuzzer
+// uses smaller ones to stay inside its memory budget.
+struct JpegDecodeLimits {
+    uint64_t maxBitmapBytes = Bitmap::kMaxBytes;
+    int maxScans = 1000;  // progressive files with endless scans take endless time
+};
+
 // JPEG decoder on the libjpeg API: baseline, progressive, greyscale and CMYK/YCCK, all
 // decoded to 24 bits. Never exits; a corrupt or truncated file gives false and a message.
+// On failure `out` keeps what it held.
 bool DecodeJpeg(std::span<const uint8_t> data, Bitmap& out, std::string& error);
+bool DecodeJpeg(std::span<const uint8_t> data, Bitmap& out, std::string& error,
+                const JpegDecodeLimits& limits);
 bool ReadJpegFile(const std::filesystem::path& path, Bitmap& out, std::string& error);
 
 // Encodes any pixel format as a colour JPEG with quality 1..100 (clamped).
@@ -24,5 +34,7 @@ bool WriteJpegFile(const std::filesystem::path& path, const Bitmap& bitmap, int 
 
 // Largest side a JPEG file can hold.
 constexpr int kJpegMaxSide = 65535;
+// Largest side libjpeg encodes, a little under the format's limit.
+constexpr int kJpegLibraryMaxSide = 65500;
 
 }  // namespace korvalen

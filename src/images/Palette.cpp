@@ -60,6 +60,21 @@ struct StandardLookup {
     }
 };
 
+// Sixteen colours far apart: five bits per channel lose nothing that matters.
+struct VgaLookup {
+    uint8_t table[32 * 32 * 32];
+    VgaLookup() {
+        const auto& palette = VgaPalette();
+        for (int r = 0; r < 32; ++r)
+            for (int g = 0; g < 32; ++g)
+                for (int b = 0; b < 32; ++b) {
+                    Rgb centre{static_cast<uint8_t>(r * 8 + 4), static_cast<uint8_t>(g * 8 + 4),
+                               static_cast<uint8_t>(b * 8 + 4)};
+                    table[(r << 10) | (g << 5) | b] = NearestPaletteIndex(palette, centre);
+                }
+    }
+};
+
 }  // namespace
 
 const std::vector<Rgb>& StandardPalette() {
@@ -87,8 +102,13 @@ uint8_t StandardIndexOf(uint8_t r, uint8_t g, uint8_t b) {
     return StandardLookupTable()[((r >> 2) << 12) | ((g >> 2) << 6) | (b >> 2)];
 }
 
+const uint8_t* VgaLookupTable() {
+    static const VgaLookup lookup;
+    return lookup.table;
+}
+
 uint8_t VgaIndexOf(uint8_t r, uint8_t g, uint8_t b) {
-    return NearestPaletteIndex(VgaPalette(), {r, g, b});
+    return VgaLookupTable()[((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3)];
 }
 
 uint8_t NearestPaletteIndex(const std::vector<Rgb>& palette, Rgb c) {

@@ -24,8 +24,10 @@ constexpr uint8_t kVgaWhiteIndex = 15;
 uint8_t StandardIndexOf(uint8_t r, uint8_t g, uint8_t b);
 // The lookup table itself (64 x 64 x 64, index (r >> 2) << 12 | (g >> 2) << 6 | (b >> 2)).
 const uint8_t* StandardLookupTable();
-// Nearest VGA index of a colour.
+// Nearest VGA index of a colour, through a lookup table of 5 bits per channel.
 uint8_t VgaIndexOf(uint8_t r, uint8_t g, uint8_t b);
+// The lookup table itself (32 x 32 x 32, index (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)).
+const uint8_t* VgaLookupTable();
 
 // Nearest index in any palette by squared distance (the slow reference).
 uint8_t NearestPaletteIndex(const std::vector<Rgb>& palette, Rgb c);

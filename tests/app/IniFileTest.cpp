@@ -1,1 +1,356 @@
+#include "app/IniFile.h"
+
 #include <gtest/gtest.h>
+
+#include <climits>
+#include <csignal>
+#include <filesystem>
+
+#include "support/TestSupport.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+namespace korvalen {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using test::TempDir;
+
+IniFile Parsed(std::string_view text) {
+    IniFile ini;
+    ini.Parse(text);
+    return ini;
+}
+
+// ---- Finding sections and keys -------------------------------------------------------------
+
+TEST(IniFileLookup, NamesMatchWithoutRegardToCase) {
+    const IniFile ini = Parsed("[Tavix]\nMinimumCorrelation=77\n");
+    EXPECT_EQ(ini.ReadInteger("tavix", "minimumcorrelation", 0), 77);
+    EXPECT_EQ(ini.ReadInteger("TAVIX", "MINIMUMCORRELATION", 0), 77);
+    EXPECT_TRUE(ini.HasSection("tAvIx"));
+    EXPECT_FALSE(ini.HasKey("tavix", "minimumCorrelatio"));
+}
+
+TEST(IniFileLookup, FirstSectionAndFirstKeyWin) {
+    const IniFile ini = Parsed("[a]\nk=1\nk=2\n[b]\nk=3\n[A]\nk=4\nonly=5\n");
+    EXPECT_EQ(ini.ReadInteger("a", "k", 0), 1);
+    EXPECT_EQ(ini.ReadInteger("b", "k", 0), 3);
+    // Like the profile functions, a repeated section is not searched.
+    EXPECT_FALSE(ini.HasKey("a", "only"));
+}
+
+TEST(IniFileLookup, OnlyKeysOfTheSectionAreFound) {
+    const IniFile ini = Parsed("k=before\n[a]\nx=1\n[b]\nk=2\n");
+    EXPECT_FALSE(ini.HasKey("a", "k"));
+    EXPECT_EQ(ini.ReadString("b", "k"), "2");
+    EXPECT_FALSE(ini.HasSection(""));
+}
+
+TEST(IniFileLookup, BlanksAroundNamesAndCommentsAreIgnored) {
+    const IniFile ini =
+        Parsed("  [ files ]  trailing\n ; k=commented\n  k  =  v  \nnot a key\n=novalue\n");
+    EXPECT_TRUE(ini.HasSection("files"));
+    EXPECT_EQ(ini.ReadString("files", "k"), "v");
+    EXPECT_FALSE(ini.HasKey("files", "; k"));
+    EXPECT_FALSE(ini.HasKey("files", "not a key"));
+}
+
+TEST(IniFileLookup, HeaderWithoutClosingBracketStillNamesItsSection) {
+    const IniFile ini = Parsed("[plus\nviewArea=2\n");
+    EXPECT_EQ(ini.ReadInteger("plus", "viewArea", 0), 2);
+}
+
+// ---- Reading values ------------------------------------------------------------------------
+
+TEST(IniFileRead, StringsLoseBlanksAndOnePairOfMatchingQuotes) {
+    const struct {
+        const char* stored;
+        const char* read;
+    } cases[] = {
+        {"plain", "plain"},
+        {"  padded \t", "padded"},
+        {"\"quoted\"", "quoted"},
+        {"  \" kept \"  ", " kept "},
+        {"'single'", "single"},
+        {"\"\"twice\"\"", "\"twice\""},
+        {"\"open", "\"open"},
+        {"'mixed\"", "'mixed\""},
+        {"\"", "\""},
+        {"", ""},
+        {"a=b", "a=b"},
+        {"/home/u/My Maps", "/home/u/My Maps"},
+    };
+    for (const auto& c : cases) {
+        const IniFile ini = Parsed(std::string("[s]\nk=") + c.stored + "\n");
+        EXPECT_EQ(ini.ReadString("s", "k", "fallback"), c.read) << "stored: " << c.stored;
+    }
+    EXPECT_EQ(Parsed("[s]\n").ReadString("s", "k", "fallback"), "fallback");
+}
+
+TEST(IniFileRead, IntegersTakeTheLeadingDecimalDigits) {
+    const struct {
+        const char* stored;
+        int32_t read;
+    } cases[] = {
+        {"12", 12},
+        {" 12", 12},
+        {"+7", 7},
+        {"-3", -3},
+        {"12abc", 12},
+        {"12 34", 12},
+        {"007", 7},
+        {"\"42\"", 42},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"-0", 0},
+        // Everything below gives the fallback.
+        {"abc", -99},
+        {"", -99},
+        {"+", -99},
+        {"-", -99},
+        {"- 5", -99},
+        {"0x1F", 0},  // leading digits: the "0"
+        {"2147483648", -99},
+        {"-2147483649", -99},
+        {"99999999999", -99},
+        {"000000000000000000000000000000000000000000012", 12},
+        {"1.5", 1},
+    };
+    for (const auto& c : cases) {
+        const IniFile ini = Parsed(std::string("[s]\nk=") + c.stored + "\n");
+        EXPECT_EQ(ini.ReadInteger("s", "k", -99), c.read) << "stored: " << c.stored;
+    }
+    EXPECT_EQ(Parsed("").ReadInteger("s", "k", 5), 5);
+}
+
+TEST(IniFileRead, BooleansAreNumbersOtherThanZero) {
+    const IniFile ini = Parsed("[s]\nzero=0\none=1\nseven=7\nminus=-1\nword=true\nempty=\n");
+    EXPECT_FALSE(ini.ReadBool("s", "zero", true));
+    EXPECT_TRUE(ini.ReadBool("s", "one", false));
+    EXPECT_TRUE(ini.ReadBool("s", "seven", false));
+    EXPECT_TRUE(ini.ReadBool("s", "minus", false));
+    EXPECT_TRUE(ini.ReadBool("s", "word", true));
+    EXPECT_FALSE(ini.ReadBool("s", "word", false));
+    EXPECT_TRUE(ini.ReadBool("s", "empty", true));
+    EXPECT_FALSE(ini.ReadBool("s", "missing", false));
+}
+
+// ---- Writing -------------------------------------------------------------------------------
+
+TEST(IniFileWrite, ExistingKeyIsReplacedInPlaceKeepingItsSpelling) {
+    IniFile ini = Parsed("; my settings\r\n[Tavix]\r\n  Proximity = 5 \r\nk2=x\r\nPROXIMITY=9\r\n");
+    EXPECT_TRUE(ini.WriteInteger("tavix", "proximity", 12));
+    EXPECT_EQ(ini.ToText(),
+              "; my settings\r\n[Tavix]\r\n  Proximity =12\r\nk2=x\r\nPROXIMITY=9\r\n");
+}
+
+TEST(IniFileWrite, NewKeyFollowsTheLastKeyOfItsSection) {
+    IniFile ini = Parsed(
+        "[a]\n"
+        "x=1\n"
+        "; about b\n"
+        "\n"
+        "[b]\n"
+        "y=2\n"
+        "\n"
+        "\n");
+    ini.WriteString("a", "new", "n");
+    ini.WriteString("b", "other", "o");
+    EXPECT_EQ(ini.ToText(),
+              "[a]\r\n"
+              "x=1\r\n"
+              "new=n\r\n"
+              "; about b\r\n"
+              "\r\n"
+              "[b]\r\n"
+              "y=2\r\n"
+              "other=o\r\n"
+              "\r\n"
+              "\r\n");
+}
+
+TEST(IniFileWrite, NewKeyInSectionWithoutKeysGoesBeforeTrailingBlankLines) {
+    IniFile ini = Parsed("[a]\n; comment\n\n[b]\n");
+    ini.WriteBool("a", "flag", true);
+    ini.WriteBool("b", "flag", false);
+    EXPECT_EQ(ini.ToText(), "[a]\r\n; comment\r\nflag=1\r\n\r\n[b]\r\nflag=0\r\n");
+}
+
+TEST(IniFileWrite, NewSectionIsAppendedAfterABlankLine) {
+    IniFile ini;
+    ini.WriteInteger("first", "a", 1);
+    ini.WriteInteger("second", "b", -2);
+    ini.WriteInteger("first", "c", 3);
+    EXPECT_EQ(ini.ToText(), "[first]\r\na=1\r\nc=3\r\n\r\n[second]\r\nb=-2\r\n");
+
+    IniFile endsBlank = Parsed("[x]\nk=1\n\n");
+    endsBlank.WriteInteger("y", "k", 2);
+    EXPECT_EQ(endsBlank.ToText(), "[x]\r\nk=1\r\n\r\n[y]\r\nk=2\r\n");
+}
+
+TEST(IniFileWrite, WrittenStringsReadBackUnchanged) {
+    const std::string values[] = {"",          " lead",        "trail\t", "\"quoted\"",      "'q'",
+                                  "\"half",    "a = b",        "[x]",     "; not a comment", "\"",
+                                  "  \"x\"  ", "C:\\Maps\\Old"};
+    for (const std::string& value : values) {
+        IniFile ini;
+        ASSERT_TRUE(ini.WriteString("s", "k", value));
+        EXPECT_EQ(Parsed(ini.ToText()).ReadString("s", "k", "fallback"), value) << value;
+    }
+}
+
+TEST(IniFileWrite, LineBreaksInValuesCannotSplitTheLine) {
+    IniFile ini = Parsed("[s]\nk=old\nnext=1\n");
+    ini.WriteString("s", "k", "one\r\n[evil]\nnext=2");
+    const IniFile again = Parsed(ini.ToText());
+    EXPECT_FALSE(again.HasSection("evil"));
+    EXPECT_EQ(again.ReadString("s", "k"), "one  [evil] next=2");
+    EXPECT_EQ(again.ReadInteger("s", "next", 0), 1);
+}
+
+TEST(IniFileWrite, NamesTheFormatCannotHoldAreRefused) {
+    IniFile ini = Parsed("[s]\nk=1\n");
+    const std::string before = ini.ToText();
+    EXPECT_FALSE(ini.WriteString("s", "", "v"));
+    EXPECT_FALSE(ini.WriteString("s", "a=b", "v"));
+    EXPECT_FALSE(ini.WriteString("s", "; c", "v"));
+    EXPECT_FALSE(ini.WriteString("s", "[x", "v"));
+    EXPECT_FALSE(ini.WriteString("s", " k", "v"));
+    EXPECT_FALSE(ini.WriteString("s", "a\nb", "v"));
+    EXPECT_FALSE(ini.WriteString("", "k", "v"));
+    EXPECT_FALSE(ini.WriteString("a]b", "k", "v"));
+    EXPECT_FALSE(ini.WriteString("s\r", "k", "v"));
+    EXPECT_EQ(ini.ToText(), before);
+}
+
+TEST(IniFileWrite, EraseRemovesTheFirstMatchOnly) {
+    IniFile ini = Parsed("[a]\nk=1\nk=2\n[b]\nx=1\n[c]\ny=1\n");
+    EXPECT_TRUE(ini.EraseKey("A", "K"));
+    EXPECT_EQ(ini.ReadInteger("a", "k", 0), 2);
+    EXPECT_TRUE(ini.EraseSection("b"));
+    EXPECT_FALSE(ini.EraseSection("b"));
+    EXPECT_FALSE(ini.EraseKey("b", "x"));
+    EXPECT_EQ(ini.ToText(), "[a]\r\nk=2\r\n[c]\r\ny=1\r\n");
+}
+
+// ---- Text form -----------------------------------------------------------------------------
+
+TEST(IniFileText, AnyLineEndIsAcceptedAndCrLfIsWritten) {
+    const IniFile ini = Parsed("[s]\r\na=1\nb=2\rc=3\r\n\r\n; end");
+    EXPECT_EQ(ini.ReadInteger("s", "a", 0), 1);
+    EXPECT_EQ(ini.ReadInteger("s", "b", 0), 2);
+    EXPECT_EQ(ini.ReadInteger("s", "c", 0), 3);
+    EXPECT_EQ(ini.ToText(), "[s]\r\na=1\r\nb=2\r\nc=3\r\n\r\n; end\r\n");
+}
+
+TEST(IniFileText, Utf8BomIsSkippedAndKept) {
+    const IniFile ini = Parsed(
+        "\xEF\xBB\xBF[s]\nk=Stra\xC3\x9F"
+        "e\n");
+    EXPECT_TRUE(ini.HasSection("s"));
+    EXPECT_EQ(ini.ReadString("s", "k"),
+              "Stra\xC3\x9F"
+              "e");
+    EXPECT_EQ(ini.ToText(),
+              "\xEF\xBB\xBF[s]\r\nk=Stra\xC3\x9F"
+              "e\r\n");
+    // A BOM inside the file is content, and stays content after a rewrite.
+    const IniFile twice = Parsed("\xEF\xBB\xBF\xEF\xBB\xBF[s]\n");
+    EXPECT_FALSE(twice.HasSection("s"));
+    EXPECT_FALSE(Parsed(twice.ToText()).HasSection("s"));
+}
+
+TEST(IniFileText, ArbitraryBytesSurviveUntouched) {
+    const std::string odd = "[s]\nk=\x01\x00\xFF\x80z\n\xFE\xFF garbage\n"s;
+    const IniFile ini = Parsed(odd);
+    EXPECT_EQ(ini.ReadString("s", "k"), std::string("\x01\x00\xFF\x80z", 5));
+    EXPECT_EQ(Parsed(ini.ToText()).ToText(), ini.ToText());
+    EXPECT_EQ(Parsed("").ToText(), "");
+}
+
+// ---- Files ---------------------------------------------------------------------------------
+
+TEST(IniFileFiles, MissingFileIsEmpty) {
+    TempDir dir;
+    IniFile ini = Parsed("[old]\nk=1\n");
+    std::string error;
+    ASSERT_TRUE(ini.Load(dir / "absent.ini", error)) << error;
+    EXPECT_EQ(ini.ToText(), "");
+}
+
+TEST(IniFileFiles, SaveAndLoadRoundTrip) {
+    TempDir dir;
+    IniFile ini = Parsed("; comment\n[s]\nk=v\n");
+    ini.WriteInteger("t", "n", 42);
+    std::string error;
+    ASSERT_TRUE(ini.Save(dir / "k.ini", error)) << error;
+    const auto bytes = test::ReadBytes(dir / "k.ini");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+              "; comment\r\n[s]\r\nk=v\r\n\r\n[t]\r\nn=42\r\n");
+    IniFile loaded;
+    ASSERT_TRUE(loaded.Load(dir / "k.ini", error)) << error;
+    EXPECT_EQ(loaded.ReadInteger("t", "n", 0), 42);
+}
+
+TEST(IniFileFiles, UnreadableFilesAreRefusedAndLeaveTheContent) {
+    TempDir dir;
+    IniFile ini = Parsed("[keep]\nk=1\n");
+    std::string error;
+    EXPECT_FALSE(ini.Load(dir.Path(), error));  // a folder
+    EXPECT_FALSE(error.empty());
+
+    std::vector<uint8_t> huge(IniFile::kMaxFileBytes + 1, '\n');
+    test::WriteBytes(dir / "huge.ini", huge);
+    error.clear();
+    EXPECT_FALSE(ini.Load(dir / "huge.ini", error));
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    EXPECT_EQ(ini.ReadInteger("keep", "k", 0), 1);
+}
+
+TEST(IniFileFiles, SaveIntoImpossibleFolderFails) {
+    TempDir dir;
+    test::WriteBytes(dir / "plain", {'x'});
+    std::string error;
+    EXPECT_FALSE(Parsed("[s]\n").Save(dir / "plain" / "k.ini", error));
+    EXPECT_FALSE(error.empty());
+}
+
+#ifndef _WIN32
+// A write that fails half-way (here: the file size limit, which binds root too) must leave the
+// old settings file as it was and no temporary file behind.
+TEST(IniFileFiles, FailedSaveLeavesTheOldFile) {
+    TempDir dir;
+    const fs::path path = dir / "korvalen.ini";
+    std::string error;
+    ASSERT_TRUE(Parsed("[s]\nk=old\n").Save(path, error)) << error;
+    IniFile big;
+    big.WriteString("s", "k", std::string(64 * 1024, 'x'));
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool savedOk = big.Save(path, error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(savedOk);
+    EXPECT_FALSE(error.empty());
+    IniFile loaded;
+    ASSERT_TRUE(loaded.Load(path, error)) << error;
+    EXPECT_EQ(loaded.ReadString("s", "k"), "old");
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path()))
+        ++files;
+    EXPECT_EQ(files, 1);
+}
+#endif
+
+}  // namespace
+}  // namespace korvalen

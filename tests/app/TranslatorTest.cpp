@@ -1,1 +1,270 @@
+#include "app/Translator.h"
+
 #include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "app/TranslationTable.h"
+
+namespace korvalen {
+namespace {
+
+struct TranslationCase {
+    const char* name;
+    std::string_view text;
+    int language;
+    std::string_view expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const TranslationCase& c) {
+    return out << c.name << ": \"" << c.text << "\" (language " << c.language << ")";
+}
+
+class TranslateTextTest : public ::testing::TestWithParam<TranslationCase> {};
+
+TEST_P(TranslateTextTest, GivesExpectedText) {
+    const TranslationCase& c = GetParam();
+    EXPECT_EQ(TranslateText(c.text, c.language), c.expected);
+}
+
+std::string CaseName(const ::testing::TestParamInfo<TranslationCase>& info) {
+    return info.param.name;
+}
+
+// ---- English: blanks for underscores ---------------------------------------------------------
+
+INSTANTIATE_TEST_SUITE_P(
+    English, TranslateTextTest,
+    ::testing::Values(
+        TranslationCase{"UnderscoresBecomeBlanks", "Map_image_name", 0, "Map image name"},
+        TranslationCase{"LeadingBlankStaysTrailingGoes", "_Break_", 0, " Break"},
+        TranslationCase{"AmpersandStays", "&Save map", 0, "&Save map"},
+        TranslationCase{"TrailingBlanksTrimmed", "map__  ", 0, "map"},
+        TranslationCase{"DelimitersUntouched", "Size w_x_h (pixel)\r\n", 0,
+                        "Size w x h (pixel)\r\n"},
+        TranslationCase{"Empty", "", 0, ""}, TranslationCase{"OnlyBlanks", "   ", 0, ""},
+        TranslationCase{"NotTranslatedWords", "save close", 0, "save close"},
+        TranslationCase{"UnknownLanguageIsEnglish", "Map_image_name", 5, "Map image name"},
+        TranslationCase{"UnknownLanguageKeepsAmpersand", "&Save map", 5, "&Save map"},
+        TranslationCase{"NegativeLanguageIsEnglish", "Eye_alt", -1, "Eye alt"}),
+    CaseName);
+
+// ---- German: word lookups ------------------------------------------------------------------
+
+INSTANTIATE_TEST_SUITE_P(
+    GermanWords, TranslateTextTest,
+    ::testing::Values(
+        TranslationCase{"PhraseKey", "Map_image_name", 1, "Kartenname"},
+        TranslationCase{"UnknownWordStays", "%d Rows", 1, "%d Reihen"},
+        TranslationCase{"CaseInsensitiveMatch", "ROWS", 1, "Reihen"},
+        TranslationCase{"ExactMatchBeatsEarlierKey", "Close", 1, "Schließen"},
+        TranslationCase{"LowerCaseKeyIsAVerb", "close", 1, " schließen"},
+        // "close" precedes "Close" in the table, "Only" precedes "only".
+        TranslationCase{"FoldedMatchTakesEarliestRow", "CLOSE map", 1, " Karte schließen"},
+        TranslationCase{"FoldedMatchTakesEarliestRowCapital", "ONLY", 1, "Nur"},
+        TranslationCase{"UnknownWordKeepsUnderscores", "Google_Earth_view", 1, "Google_Earth_view"},
+        TranslationCase{"AmpersandDropped", "&File", 1, "Datei"},
+        TranslationCase{"AmpersandInsideDelimiters", "&0 Break [Esc]", 1, "0 Abbruch [Esc]"},
+        TranslationCase{"HyphenIsAWordCharacter", "of_self-search", 1, "die Selbstsuche"},
+        TranslationCase{"SemicolonIsAWordCharacter", "rows;cols", 1, "rows;cols"},
+        TranslationCase{"TabIsAWordCharacter", "rows\tcols", 1, "rows\tcols"},
+        TranslationCase{"QuestionMarkIsAWordCharacter", "rows?", 1, "rows?"},
+        TranslationCase{"Utf8BytesAreWordCharacters", "Größe map", 1, "Größe Karte"},
+        TranslationCase{"Utf8AttachedToKeyIsNoMatch", "mapü", 1, "mapü"},
+        TranslationCase{"KeysKeepTheirGivenText", "Eye_alt eye_alt", 1, "Sicht- höhe Sichthöhe"},
+        TranslationCase{"UnderscoreEdgedKey", "_Settings_", 1, "Einstell."},
+        TranslationCase{"Placeholders", "The_map %s has_been saved", 1,
+                        "Die Karte %s wurde gespeichert"}),
+    CaseName);
+
+// ---- German: delimiters, blanks and moved verbs --------------------------------------------
+
+INSTANTIATE_TEST_SUITE_P(
+    GermanSentences, TranslateTextTest,
+    ::testing::Values(
+        TranslationCase{"VerbMovesToEndKeepingLeadingBlank",
+                        "Tavix_and_calibrate Google Earth images", 1,
+                        " Google Earth Bilder verbinden und kalibrieren"},
+        TranslationCase{"VerbAfterFirstWord", "Please use break_button", 1,
+                        "Bitte Abbruch-Taste verwenden"},
+        TranslationCase{"LaterVerbReplacesEarlier", "save close map", 1, "  Karte schließen"},
+        TranslationCase{"DoubleBlankLeftByVerbCollapses",
+                        "discard_intermediate_result and close program", 1,
+                        "Zwischenergebnis verwerfen und Programm schließen"},
+        TranslationCase{"DoubleBlankCollapsesWithoutVerb", "rows   cols", 1, "Reihen  Spalten"},
+        TranslationCase{"TwoBlanksAloneAreNotLongerThanTwo", "save  map", 1, "  Karte speichern"},
+        TranslationCase{"ThreeBlanksAloneLoseOne", "save   map", 1, "  Karte speichern"},
+        TranslationCase{"DoubleBlankBeforeDelimiterStays", "rows  (cols)", 1, "Reihen  (Spalten)"},
+        TranslationCase{"VerbFirstThenWord", "Calibrate now", 1, " jetzt kalibrieren"},
+        // The verb is appended after the blank that preceded it; nothing collapses there.
+        TranslationCase{"VerbLastKeepsPrecedingBlank", "map save", 1, "Karte  speichern"},
+        TranslationCase{"DelimitersCopied", "(rows) [cols], map/maps: A=1!\"x\"+.", 1,
+                        "(Reihen) [Spalten], Karte/Karten: Eine=1!\"x\"+."},
+        TranslationCase{"LineBreaksCopied",
+                        "The file %s is_no placemark_grid_file\r\nThe tavix cannot be_started", 1,
+                        "Die Datei %s ist keine Ortsmarkengitter-Datei\r\nDie Verbindung kann "
+                        "nicht gestartet werden"},
+        TranslationCase{"TrailingBlanksTrimmed", "map   ", 1, "Karte"},
+        // Only the end of the finished text is trimmed, after the verb has been appended.
+        TranslationCase{"TrailingBlanksTrimmedAfterVerb", "save map  ", 1, " Karte   speichern"},
+        TranslationCase{"TrailingLineBreakStays", "map\r\n", 1, "Karte\r\n"},
+        TranslationCase{"Empty", "", 1, ""},
+        TranslationCase{"OnlyDelimiters", "  (,)  ", 1, "  (,)"},
+        TranslationCase{"OnlyAmpersands", "&&&", 1, ""},
+        TranslationCase{"OnlyAVerb", "save", 1, " speichern"},
+        TranslationCase{"StepCaption", "Step 1 - Wait until initialisation_finished", 1,
+                        "Schritt 1 - Warten bis GE initialisiert wurde"}),
+    CaseName);
+
+// ---- The table -------------------------------------------------------------------------------
+
+TEST(TranslationTable, HasAllPairsInTheirOrder) {
+    const auto pairs = TranslationPairs();
+    ASSERT_EQ(pairs.size(), 439u);
+    EXPECT_EQ(pairs[0].english, "A");
+    EXPECT_EQ(pairs[1].english, "Abort");
+    EXPECT_EQ(pairs[57].english, "_Break_");
+    EXPECT_EQ(pairs[219].english, "maps");
+    EXPECT_EQ(pairs[362].english, "tavix_maps");
+    EXPECT_EQ(pairs[363].english, "Tavix_maps");
+    EXPECT_EQ(pairs[437].english, "Your");
+    EXPECT_EQ(pairs[438].english, "zero");
+}
+
+TEST(TranslationTable, KeysAreUniqueButMayDifferOnlyInCase) {
+    std::set<std::string_view> keys;
+    for (const TranslationPair& pair : TranslationPairs()) {
+        EXPECT_TRUE(keys.insert(pair.english).second) << "duplicate key " << pair.english;
+    }
+    EXPECT_TRUE(keys.contains("close") && keys.contains("Close"));
+    EXPECT_TRUE(keys.contains("join") && keys.contains("Join"));
+}
+
+// A key holding a delimiter or a non-ASCII byte could never be matched by a word.
+TEST(TranslationTable, KeysAreSingleAsciiWords) {
+    for (const TranslationPair& pair : TranslationPairs()) {
+        ASSERT_FALSE(pair.english.empty());
+        for (const char c : pair.english) {
+            EXPECT_TRUE(c > ' ' && static_cast<unsigned char>(c) < 0x80) << pair.english;
+            EXPECT_EQ(std::string_view("!\"&()+,./:=[]").find(c), std::string_view::npos)
+                << pair.english;
+        }
+    }
+}
+
+TEST(TranslationTable, GermanTextsAreUsable) {
+    for (const TranslationPair& pair : TranslationPairs()) {
+        EXPECT_FALSE(pair.german.empty()) << pair.english;
+        if (pair.german.ends_with('_')) {
+            EXPECT_GT(pair.german.size(), 1u) << pair.english;
+            EXPECT_NE(pair.german[pair.german.size() - 2], ' ') << pair.english;
+        }
+        // Only a final "_" has a meaning; one inside would show up on screen.
+        EXPECT_EQ(pair.german.substr(0, pair.german.size() - 1).find('_'), std::string_view::npos)
+            << pair.english;
+    }
+}
+
+TEST(TranslationTable, KeepsTheGivenGermanTexts) {
+    const std::pair<std::string_view, std::string_view> given[] = {
+        {"Map_image_name", "Kartenname"},
+        {"Eye_alt", "Sicht- höhe"},
+        {"eye_alt", "Sichthöhe"},
+        {"rows", "Reihen"},
+        {"cols", "Spalten"},
+        {"close", "schließen_"},
+        {"Close", "Schließen"},
+        {"join", "verbinden_"},
+        {"Join", "Verbinden"},
+        {"save", "speichern_"},
+        {"Tavix_and_calibrate", "verbinden und kalibrieren_"},
+        {"initialisation_finished", "GE initialisiert wurde"},
+        {"Streaming", "Übertragung"},
+        {"_Break_", "Abbr."},
+        {"_Settings_", "Einstell."},
+        {"high__Compression___low", "max. Komprimierung min."},
+        {"__poor_____middle______best", "schwach   mittel   beste"},
+        {"Creating_bitmap", "Bitmap wird esrtellt"},
+        {"A", "Eine"},
+    };
+    for (const auto& [english, german] : given) {
+        bool found = false;
+        for (const TranslationPair& pair : TranslationPairs()) {
+            if (pair.english == english) {
+                EXPECT_EQ(pair.german, german) << english;
+                found = true;
+            }
+        }
+        EXPECT_TRUE(found) << english;
+    }
+}
+
+// Every key, alone, must come back as its own German text (or its moved verb).
+TEST(TranslationTable, EveryKeyTranslatesToItsRow) {
+    for (const TranslationPair& pair : TranslationPairs()) {
+        std::string expected(pair.german);
+        if (expected.ends_with('_')) {
+            expected.back() = ' ';
+            expected.insert(expected.begin(), ' ');
+        }
+        while (expected.ends_with(' ')) {
+            expected.pop_back();
+        }
+        EXPECT_EQ(TranslateText(pair.english, kLanguageGerman), expected) << pair.english;
+    }
+}
+
+// ---- Cache of untranslated texts -----------------------------------------------------------
+
+TEST(TranslationCache, GermanThenEnglishGivesTheDesignedText) {
+    TranslationCache cache;
+    EXPECT_EQ(cache.Translate("TfTavixMain", 3, 0, kLanguageGerman, "&Save map"),
+              " Karte speichern");
+    // The form now shows the German text; translating it back starts from the stored one.
+    EXPECT_EQ(cache.Translate("TfTavixMain", 3, 0, kLanguageEnglish, " Karte speichern"),
+              "&Save map");
+    EXPECT_EQ(cache.Translate("TfTavixMain", 3, 0, kLanguageGerman, "&Save map"),
+              " Karte speichern");
+}
+
+TEST(TranslationCache, FirstStoredTextWins) {
+    TranslationCache cache;
+    cache.Translate("TfAdjust", -1, 0, kLanguageEnglish, "Adjust_map");
+    EXPECT_EQ(cache.Translate("TfAdjust", -1, 0, kLanguageEnglish, "Something_else"), "Adjust map");
+    ASSERT_NE(cache.Untranslated("TfAdjust", -1, 0), nullptr);
+    EXPECT_EQ(*cache.Untranslated("TfAdjust", -1, 0), "Adjust_map");
+    EXPECT_EQ(cache.Size(), 1u);
+}
+
+TEST(TranslationCache, EachPartOfTheKeyNamesADistinctRecord) {
+    TranslationCache cache;
+    EXPECT_EQ(cache.Translate("TfBandArea", 2, 0, kLanguageGerman, "Close"), "Schließen");
+    EXPECT_EQ(cache.Translate("TfBandArea", 2, 1, kLanguageGerman, "Settings"), "Einstellungen");
+    EXPECT_EQ(cache.Translate("TfBandArea", 3, 1, kLanguageGerman, "rows"), "Reihen");
+    EXPECT_EQ(cache.Translate("TfMoveMap", 2, 0, kLanguageGerman, "cols"), "Spalten");
+    EXPECT_EQ(cache.Size(), 4u);
+    EXPECT_EQ(*cache.Untranslated("TfBandArea", 2, 1), "Settings");
+    EXPECT_EQ(cache.Untranslated("TfBandArea", 2, 2), nullptr);
+    EXPECT_EQ(cache.Untranslated("TfBandAre", 2, 0), nullptr);
+}
+
+TEST(TranslationCache, ClearForgetsStoredTexts) {
+    TranslationCache cache;
+    cache.Translate("TfAbout", 0, 0, kLanguageGerman, "About");
+    cache.Clear();
+    EXPECT_EQ(cache.Size(), 0u);
+    EXPECT_EQ(cache.Translate("TfAbout", 0, 0, kLanguageEnglish, "Help"), "Help");
+}
+
+TEST(TranslationCache, TranslateCachedUsesTheProgramWideStore) {
+    TranslationCache::Instance().Clear();
+    EXPECT_EQ(TranslateCached("TfTavixSettings", 7, 0, kLanguageGerman, "Accept"), "Übernehmen");
+    EXPECT_EQ(TranslateCached("TfTavixSettings", 7, 0, kLanguageEnglish, "Übernehmen"), "Accept");
+    EXPECT_EQ(TranslationCache::Instance().Size(), 1u);
+    TranslationCache::Instance().Clear();
+}
+
+}  // namespace
+}  // namespace korvalen
