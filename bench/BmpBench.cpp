@@ -19,13 +19,11 @@ namespace fs = std::filesystem;
 
 constexpr int kSide = 10000;
 
-const fs::path& SourceFile() {
-    static const fs::path path = fs::temp_directory_path() / "korvalen-bench-source.bmp";
-    return path;
+fs::path SourceFile() {
+    return fs::temp_directory_path() / "korvalen-bench-source.bmp";
 }
-const fs::path& TargetFile() {
-    static const fs::path path = fs::temp_directory_path() / "korvalen-bench-target.bmp";
-    return path;
+fs::path TargetFile() {
+    return fs::temp_directory_path() / "korvalen-bench-target.bmp";
 }
 
 // The picture and its file, made once for all benchmarks and removed at exit.

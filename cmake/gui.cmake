@@ -1,11 +1,18 @@
 # The forms: thin Qt classes on top of the engine.
 add_library(korvalen_gui STATIC
     src/app/TavixMain.cpp
+    src/app/TavixMainLayout.cpp
+    src/app/TavixMainMatrix.cpp
+    src/app/MainWindowState.cpp
+    src/app/MatrixDrawing.cpp
+    src/app/MatrixPicture.cpp
     src/app/QtDialogs.cpp
     src/app/TavixSelection.cpp
     src/app/TavixTimerMsg.cpp
     src/app/TavixInfo.cpp
     src/app/FormTranslation.cpp
+    src/app/TavixSettings.cpp
+    src/app/LanguageFlags.cpp
 )
 set_target_properties(korvalen_gui PROPERTIES AUTOMOC ON)
 target_include_directories(korvalen_gui PUBLIC ${CMAKE_SOURCE_DIR}/src)

@@ -79,13 +79,24 @@ private:
     int language_;
 };
 
+// Windows the form owns (a modeless dialog, an open message box) translate themselves under
+// their own name; menus are windows too but belong to the form.
+bool InsideOtherWindow(const QWidget* form, const QObject* object) {
+    for (const QObject* o = object; o && o != form; o = o->parent()) {
+        const auto* widget = qobject_cast<const QWidget*>(o);
+        if (widget && widget->isWindow() && !qobject_cast<const QMenu*>(widget)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void TranslateForm(QWidget* form, int language) {
     FormTranslator translator(form, language);
     form->setWindowTitle(translator.Text(-1, 0, form->windowTitle()));
     const QList<QObject*> objects = form->findChildren<QObject*>();
-    for (QObject* object : objects) translator.Translate(object);
+    for (QObject* object : objects)
+        if (!InsideOtherWindow(form, object)) translator.Translate(object);
 }
 
 }  // namespace korvalen

@@ -74,6 +74,7 @@ void TfSelection::BuildLayout() {
     auto addButton = [&](const QString& text, int top, int number) {
         auto* button = new QPushButton(text, pButtons);
         button->setGeometry(10, top, w - 20, 30);
+        button->show();  // built while the dialog is being shown: not shown with it
         button->setFont(font);
         button->setAutoDefault(false);
         button->installEventFilter(this);

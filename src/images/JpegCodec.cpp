@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -58,8 +59,8 @@ void CollectMessage(j_common_ptr cinfo) {
                       used ? "; " : "", text);
 }
 
-// Warnings after which libjpeg has made up pixels (grey for missing data, garbage after a
-// bad code). Such a picture must not pass as a map, so these end the decode.
+// Warnings after which libjpeg makes up pixels: grey for missing data, garbage after a bad
+// code, refinements without their first scan. Such a picture must not pass as a map.
 bool MeansLostData(int code) {
     switch (code) {
         case JWRN_JPEG_EOF:
@@ -184,9 +185,15 @@ void ReadCmykRows(jpeg_decompress_struct& cinfo, Bitmap& image, std::vector<uint
     }
 }
 
+// Compressed data in memory, or an open file of a known size (read as it is decoded).
+struct Source {
+    std::span<const uint8_t> memory;
+    std::FILE* file = nullptr;
+    uint64_t size = 0;
+};
+
 // The libjpeg part of decoding; false with state.refusal or state.errors.message set.
-bool DecodeProtected(DecodeState& state, std::span<const uint8_t> data,
-                     const JpegDecodeLimits& limits) {
+bool DecodeProtected(DecodeState& state, const Source& source, const JpegDecodeLimits& limits) {
     jpeg_decompress_struct& cinfo = state.cinfo;
     cinfo.err = &state.errors.pub;
     InstallErrorManager(state.errors);
@@ -201,7 +208,11 @@ bool DecodeProtected(DecodeState& state, std::span<const uint8_t> data,
     state.scanLimit.pub.progress_monitor = CheckScanCount;
     state.scanLimit.maxScans = limits.maxScans;
     cinfo.progress = &state.scanLimit.pub;
-    jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
+    if (source.file)
+        jpeg_stdio_src(&cinfo, source.file);
+    else
+        jpeg_mem_src(&cinfo, source.memory.data(),
+                     static_cast<unsigned long>(source.memory.size()));
 
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
         state.refusal = "The JPEG data holds no image";
@@ -230,7 +241,7 @@ bool DecodeProtected(DecodeState& state, std::span<const uint8_t> data,
         state.refusal = "The JPEG image is too large (" + SizeText(width, height) + " pixels)";
         return false;
     }
-    if (!cinfo.arith_code && data.size() < MinimumHuffmanBytes(cinfo)) {
+    if (!cinfo.arith_code && source.size < MinimumHuffmanBytes(cinfo)) {
         state.refusal = "The JPEG data is too short for its declared size of " +
                         SizeText(width, height) + " pixels";
         return false;
@@ -412,21 +423,14 @@ bool Encode(const Bitmap& bitmap, int quality, std::FILE* file, std::vector<uint
     return true;
 }
 
-}  // namespace
-
-bool DecodeJpeg(std::span<const uint8_t> data, Bitmap& out, std::string& error) {
-    return DecodeJpeg(data, out, error, JpegDecodeLimits{});
-}
-
-bool DecodeJpeg(std::span<const uint8_t> data, Bitmap& out, std::string& error,
-                const JpegDecodeLimits& limits) {
-    if (data.empty()) {
+bool Decode(const Source& source, Bitmap& out, std::string& error, const JpegDecodeLimits& limits) {
+    if (source.size == 0) {
         error = "The JPEG data is empty";
         return false;
     }
     try {
         DecodeState state;
-        if (!DecodeProtected(state, data, limits)) {
+        if (!DecodeProtected(state, source, limits)) {
             if (!state.refusal.empty()) {
                 error = state.refusal;
             } else {
@@ -444,14 +448,32 @@ bool DecodeJpeg(std::span<const uint8_t> data, Bitmap& out, std::string& error,
     return true;
 }
 
+}  // namespace
+
+bool DecodeJpeg(std::span<const uint8_t> data, Bitmap& out, std::string& error) {
+    return DecodeJpeg(data, out, error, JpegDecodeLimits{});
+}
+
+bool DecodeJpeg(std::span<const uint8_t> data, Bitmap& out, std::string& error,
+                const JpegDecodeLimits& limits) {
+    return Decode({data, nullptr, data.size()}, out, error, limits);
+}
+
 bool ReadJpegFile(const std::filesystem::path& path, Bitmap& out, std::string& error) {
-    std::vector<uint8_t> data;
-    if (!ReadWholeFile(path, data, error))
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = "Cannot open " + DisplayPath(path) + ": " + std::strerror(errno);
         return false;
-    if (DecodeJpeg(data, out, error))
-        return true;
-    error = DisplayPath(path) + ": " + error;
-    return false;
+    }
+    std::error_code ec;
+    const uint64_t size = std::filesystem::file_size(path, ec);
+    const bool decoded = !ec && Decode({{}, file, size}, out, error, JpegDecodeLimits{});
+    std::fclose(file);
+    if (ec)
+        error = "Cannot read " + DisplayPath(path) + ": " + ec.message();
+    else if (!decoded)
+        error = DisplayPath(path) + ": " + error;
+    return decoded;
 }
 
 bool EncodeJpeg(const Bitmap& bitmap, int quality, std::vector<uint8_t>& out, std::string& error) {

@@ -92,10 +92,23 @@ std::vector<uint8_t> BuildBmp(const BmpSpec& spec) {
     return file;
 }
 
+// With KORVALEN_BMP_SEED_DIR set, every hand-built file is also stored there as a seed for
+// the fuzzer (fuzz/seeds/bmp), named after its test.
+void KeepAsFuzzSeed(const std::vector<uint8_t>& file) {
+    const char* folder = std::getenv("KORVALEN_BMP_SEED_DIR");
+    if (!folder)
+        return;
+    static int count = 0;
+    const std::string test = testing::UnitTest::GetInstance()->current_test_info()->name();
+    WriteBytes(std::filesystem::path(folder) / (test + "-" + std::to_string(++count) + ".bmp"),
+               file);
+}
+
 Bitmap Decode(const std::vector<uint8_t>& file) {
     Bitmap bitmap;
     std::string error;
     EXPECT_TRUE(DecodeBmp(file, bitmap, error)) << error;
+    KeepAsFuzzSeed(file);
     return bitmap;
 }
 

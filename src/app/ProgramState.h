@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "app/Settings.h"
+
+namespace korvalen {
+
+// The program-wide values that several windows read and change: the settings held in
+// memory and the flags that say what state the job is in. The main window owns one and
+// hands it to the windows it opens.
+struct ProgramState {
+    Settings settings;
+    std::filesystem::path settingsFile;
+
+    bool GridPatternJoin = false;     // the matrix holds a grid pattern whose join is not finished
+    bool ResultUnsaved = false;       // the result map holds content that was not saved
+    bool CalibrationPending = false;  // calibration points of the result were not written
+    bool GEMode = false;              // the result map came from a map-view capture
+    bool CalibrateOffered = false;    // "Calibrate map" is offered on the result page
+    std::string ResultNameHint;       // proposed file name for the result map
+
+    // The language the texts are shown in: 0 English, 1 German.
+    int Language() const { return EffectiveLanguage(settings); }
+};
+
+}  // namespace korvalen
