@@ -8,4 +8,5 @@ cmake -S "$top" -B "$top/build-debug" -G Ninja -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$top/build-debug"
 cd "$top/build-debug"
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp" \
     ctest --output-on-failure -j "$(nproc)"

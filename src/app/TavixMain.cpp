@@ -157,10 +157,12 @@ void TfTavixMain::WriteSettingsFile() {
     // Read again so that comments and keys of other versions in the file survive.
     IniFile ini;
     std::string error;
-    if (!ini.Load(state_.settingsFile, error))
-        ini = IniFile();
+    if (!ini.Load(state_.settingsFile, error)) {
+        // A file we cannot read is left as it is rather than replaced by a stripped copy.
+        dialogs_.Error(Text("Error") + QStringLiteral(": ") + QString::fromStdString(error));
+        return;
+    }
     WriteSettings(s, ini);
-    error.clear();
     if (!EnsureSettingsFolder(state_.settingsFile, error) ||
         !ini.Save(state_.settingsFile, error)) {
         // The program still closes: keeping it open would not make the file writable.

@@ -1,23 +1,32 @@
 #include "cli/CliCommands.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <string_view>
+#include <type_traits>
 
+#include "app/Settings.h"
 #include "images/BmpCodec.h"
 #include "images/FileAccess.h"
 #include "images/JpegCodec.h"
 #include "images/MapFiles.h"
+#include "images/MapMatrix.h"
+#include "images/NamingOrder.h"
 #include "images/PixelConvert.h"
+#include "joining/ComposeResult.h"
+#include "joining/UnattendedJoin.h"
 
 namespace korvalen::cli {
 namespace {
 
 constexpr int kOk = 0;
-constexpr int kFailed = 1;    // the work itself failed (unreadable or unwritable file)
+constexpr int kFailed = 1;    // the work itself failed (a file, or a join)
 constexpr int kBadUsage = 2;  // the command line was wrong
 
 using Args = std::span<const std::string>;
@@ -31,6 +40,7 @@ struct Command {
 
 int RunInfo(Args args, std::ostream& out, std::ostream& err);
 int RunConvert(Args args, std::ostream& out, std::ostream& err);
+int RunJoin(Args args, std::ostream& out, std::ostream& err);
 
 // New commands are one line here and one Run function.
 constexpr Command kCommands[] = {
@@ -38,15 +48,24 @@ constexpr Command kCommands[] = {
     {"convert", "convert IN OUT [--bits 24|8|4] [--quality 1..100]",
      "convert a BMP or JPEG file; OUT's extension (.jpg, .jpeg or .bmp) picks the format",
      RunConvert},
+    {"join",
+     "join FOLDER --rows R --cols C --out RESULT [--sequence rows|columns]\n"
+     "       [--order alphabetical|a1|1a|11|aa] [--first FILE] [--min-correlation 20..100]\n"
+     "       [--spreading 0..32] [--band-along 10..250] [--band-across 10..250]\n"
+     "       [--overlap-ratio 1..10] [--horizontal-overlap N] [--vertical-overlap N]\n"
+     "       [--proximity 0..16] [--bits 24|8|4] [--8bit-maps yes|no] [--quality 1..100]",
+     "join the maps of a folder by self-search and write the result map (.bmp, .jpg or .jpeg);\n"
+     "      prints each map's row, column, name, X, Y and correlation",
+     RunJoin},
 };
 
 void PrintUsage(std::ostream& stream) {
     stream << "usage: korvalen-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
     for (const Command& command : kCommands)
         stream << "  " << command.synopsis << "\n      " << command.summary << "\n";
-    stream
-        << "\nkorvalen-cli COMMAND --help shows the usage of one command.\n"
-           "Exit codes: 0 done, 1 a file could not be read or written, 2 a wrong command line.\n";
+    stream << "\nkorvalen-cli COMMAND --help shows the usage of one command.\n"
+              "Exit codes: 0 done, 1 a file could not be read or written or a map could not be\n"
+              "joined, 2 a wrong command line.\n";
 }
 
 void PrintCommandUsage(const Command& command, std::ostream& stream) {
@@ -221,6 +240,283 @@ int RunConvert(Args args, std::ostream& out, std::ostream& err) {
         err << "korvalen-cli convert: " << error << "\n";
         return kFailed;
     }
+    return kOk;
+}
+
+// ---- join ----------------------------------------------------------------------------------
+
+namespace fs = std::filesystem;
+
+struct JoinOptions {
+    std::string folder;
+    int rows = 0;
+    int cols = 0;
+    MapSequence sequence = MapSequence::Rows;
+    NamingOrder order = NamingOrder::Alphabetical;
+    std::string first;
+    Settings settings;
+    PixelFormat bits = PixelFormat::Bits8;
+    std::string out;
+    std::optional<int> quality;
+};
+
+// Reads "--name value" into target when it is a whole number within [low, high].
+bool ReadRange(const std::string& name, const std::string& value, int low, int high, int& target,
+               std::string& error) {
+    const std::optional<int> number = ParseInt(value);
+    if (!number || *number < low || *number > high) {
+        error = name + " must be " + std::to_string(low) + " to " + std::to_string(high) +
+                ", not \"" + value + "\"";
+        return false;
+    }
+    target = *number;
+    return true;
+}
+
+// Reads "--name value" into target when value is one of the choices.
+template <typename T>
+bool ReadChoice(const std::string& name, const std::string& value,
+                std::initializer_list<std::pair<std::string_view, std::type_identity_t<T>>> choices,
+                T& target, std::string& error) {
+    std::string names;
+    size_t index = 0;
+    for (const auto& [text, choice] : choices) {
+        if (value == text) {
+            target = choice;
+            return true;
+        }
+        if (index > 0)
+            names += index + 1 == choices.size() ? " or " : ", ";
+        names += text;
+        ++index;
+    }
+    error = name + " must be " + names + ", not \"" + value + "\"";
+    return false;
+}
+
+bool ParseJoinOptions(Args args, JoinOptions& options, std::string& error) {
+    static constexpr std::string_view kOptions[] = {"--rows",
+                                                    "--cols",
+                                                    "--sequence",
+                                                    "--order",
+                                                    "--first",
+                                                    "--out",
+                                                    "--min-correlation",
+                                                    "--spreading",
+                                                    "--band-along",
+                                                    "--band-across",
+                                                    "--overlap-ratio",
+                                                    "--horizontal-overlap",
+                                                    "--vertical-overlap",
+                                                    "--proximity",
+                                                    "--bits",
+                                                    "--8bit-maps",
+                                                    "--quality"};
+    ParsedArgs parsed;
+    if (!SplitArgs(args, kOptions, parsed, error))
+        return false;
+    if (parsed.positional.size() != 1) {
+        error = "expected one FOLDER";
+        return false;
+    }
+    options.folder = parsed.positional[0];
+    Settings& s = options.settings;
+    for (const auto& [name, value] : parsed.options) {
+        int number = 0;
+        bool ok = true;
+        if (name == "--rows") {
+            ok = ReadRange(name, value, 1, 99, options.rows, error);
+        } else if (name == "--cols") {
+            ok = ReadRange(name, value, 1, 99, options.cols, error);
+        } else if (name == "--sequence") {
+            ok = ReadChoice(name, value,
+                            {{"rows", MapSequence::Rows}, {"columns", MapSequence::Columns}},
+                            options.sequence, error);
+        } else if (name == "--order") {
+            ok = ReadChoice(name, value,
+                            {{"alphabetical", NamingOrder::Alphabetical},
+                             {"a1", NamingOrder::A1},
+                             {"1a", NamingOrder::OneA},
+                             {"11", NamingOrder::OneOne},
+                             {"aa", NamingOrder::AA}},
+                            options.order, error);
+        } else if (name == "--first") {
+            options.first = value;
+        } else if (name == "--out") {
+            options.out = value;
+        } else if (name == "--min-correlation") {
+            ok = ReadRange(name, value, 20, 100, s.minimumCorrelation, error);
+        } else if (name == "--spreading") {
+            ok = ReadRange(name, value, 0, 32, number, error);
+            s.spreadingTolerance = static_cast<uint8_t>(number);
+        } else if (name == "--band-along") {
+            ok = ReadRange(name, value, 10, 250, s.SearchBandAlong, error);
+        } else if (name == "--band-across") {
+            ok = ReadRange(name, value, 10, 250, s.SearchBandAcross, error);
+        } else if (name == "--overlap-ratio") {
+            ok = ReadRange(name, value, 1, 10, number, error);
+            s.overlap = static_cast<uint8_t>(number);
+        } else if (name == "--horizontal-overlap") {
+            ok = ReadRange(name, value, 10, 10000, s.horizontalOverlap, error);
+        } else if (name == "--vertical-overlap") {
+            ok = ReadRange(name, value, 10, 10000, s.verticalOverlap, error);
+        } else if (name == "--proximity") {
+            ok = ReadRange(name, value, 0, 16, s.proximity, error);
+        } else if (name == "--bits") {
+            ok = ReadChoice(
+                name, value,
+                {{"24", PixelFormat::Bits24}, {"8", PixelFormat::Bits8}, {"4", PixelFormat::Bits4}},
+                options.bits, error);
+        } else if (name == "--8bit-maps") {
+            ok = ReadChoice(name, value, {{"yes", true}, {"no", false}}, s.singleMaps8bit, error);
+        } else if (name == "--quality") {
+            ok = ReadRange(name, value, 1, 100, number, error);
+            options.quality = number;
+        }
+        if (!ok)
+            return false;
+    }
+    if (options.rows == 0 || options.cols == 0 || options.out.empty()) {
+        error = "--rows, --cols and --out are required";
+        return false;
+    }
+    if (!OrderFits(options.order, options.sequence, options.rows, options.cols)) {
+        error = "the " + std::string(PatternOf(options.order)) + " pattern cannot name " +
+                std::to_string(options.rows) + " x " + std::to_string(options.cols) + " maps";
+        return false;
+    }
+    return true;
+}
+
+bool IsMapFileName(const std::string& name) {
+    const std::string extension = AsciiLower(ExtensionAtFirstStop(name));
+    return extension == "jpg" || extension == "bmp";
+}
+
+// The first .jpg or .bmp file of the folder in alphabetical order.
+bool DefaultFirstFile(const std::vector<std::string>& fileNames, const std::string& folder,
+                      std::string& first, std::string& error) {
+    std::vector<std::string> maps;
+    std::copy_if(fileNames.begin(), fileNames.end(), std::back_inserter(maps), IsMapFileName);
+    if (maps.empty()) {
+        error = "there is no .jpg or .bmp file in " + folder;
+        return false;
+    }
+    first = *std::min_element(maps.begin(), maps.end(), [](const auto& a, const auto& b) {
+        const std::string la = AsciiLower(a), lb = AsciiLower(b);
+        return la != lb ? la < lb : a < b;
+    });
+    return true;
+}
+
+// Fills the matrix as "Load all maps" does and loads every map; every cell must get one.
+bool LoadJoinMatrix(const JoinOptions& options, MapMatrix& matrix, std::string& error) {
+    const fs::path folder = options.folder;
+    std::vector<std::string> fileNames;
+    if (!ListFolderFiles(folder, fileNames, error))
+        return false;
+    std::string firstName = options.first;
+    if (firstName.empty() && !DefaultFirstFile(fileNames, options.folder, firstName, error))
+        return false;
+    const fs::path firstPath =
+        fs::path(firstName).has_parent_path() ? fs::path(firstName) : folder / firstName;
+    std::error_code ec;
+    if (!fs::is_regular_file(firstPath, ec)) {
+        error = DisplayPath(firstPath) + ": there is no such file";
+        return false;
+    }
+    const FirstMapFile first = SplitFirstMapFile(firstPath);
+    const std::string_view pattern = PatternOf(options.order);
+    if (!pattern.empty() && !MatchesPattern(first.base, pattern)) {
+        error = "the file name " + first.base + " does not correspond to the pattern " +
+                std::string(pattern);
+        return false;
+    }
+    if (first.folder != folder && !ListFolderFiles(first.folder, fileNames, error))
+        return false;
+
+    const std::vector<MapCandidate> candidates =
+        CandidateList(fileNames, first.extension, first.base, pattern);
+    const std::vector<CellFill> plan =
+        FillPlan(candidates, first, pattern, options.sequence, options.rows, options.cols);
+    matrix.NewMatrix(options.rows, options.cols);
+    for (const CellFill& fill : plan) {
+        if (!fill.hasFile)
+            continue;
+        tSingleMap& cell = *matrix.At(fill.row, fill.col);
+        cell.Name = fill.name;
+        cell.FilePath = fill.filePath;
+        auto bitmap = std::make_unique<Bitmap>();
+        if (!LoadMapFile(fill.filePath, *bitmap, options.settings.singleMaps8bit, error))
+            return false;
+        cell.Bitmap = std::move(bitmap);
+    }
+    for (const tSingleMap& cell : matrix) {
+        if (!cell.Bitmap) {
+            error = "no map for row " + std::to_string(cell.Row) + ", column " +
+                    std::to_string(cell.Col) + " in " + DisplayPath(first.folder);
+            if (!pattern.empty()) {
+                const bool rows = options.sequence == MapSequence::Rows;
+                error += " (expected " +
+                         ExpectedName(first.base, pattern, rows ? cell.Row : cell.Col,
+                                      rows ? cell.Col : cell.Row) +
+                         first.extension + ")";
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string JoinFailureText(const MapMatrix& matrix, const UnattendedJoinReport& report) {
+    const tSingleMap* cell = matrix.At(report.failedRow, report.failedCol);
+    std::string text = (cell ? DisplayPath(cell->FilePath.filename()) : std::string("a map")) +
+                       " (row " + std::to_string(report.failedRow) + ", column " +
+                       std::to_string(report.failedCol) + ") could not be joined: ";
+    if (report.searched)
+        return text + "best correlation " + std::to_string(report.bestCorrelation) + " % below " +
+               std::to_string(report.neededCorrelation) + " %";
+    return text + report.failure;
+}
+
+int RunJoin(Args args, std::ostream& out, std::ostream& err) {
+    const Command& command = *FindCommand("join");
+    JoinOptions options;
+    std::string error;
+    if (!ParseJoinOptions(args, options, error)) {
+        err << "korvalen-cli join: " << error << "\n";
+        PrintCommandUsage(command, err);
+        return kBadUsage;
+    }
+    const std::optional<OutputFormat> format = OutputFormatOf(options.out);
+    if (!format || (options.quality && *format != OutputFormat::Jpeg)) {
+        err << "korvalen-cli join: "
+            << (format ? "--quality applies to JPEG output only"
+                       : "cannot tell the format of " + options.out +
+                             ": its extension must be .jpg, .jpeg or .bmp")
+            << "\n";
+        return kBadUsage;
+    }
+
+    MapMatrix matrix;
+    if (!LoadJoinMatrix(options, matrix, error)) {
+        err << "korvalen-cli join: " << error << "\n";
+        return kFailed;
+    }
+    const UnattendedJoinReport report = JoinUnattended(matrix, options.settings);
+    if (!report.complete) {
+        err << "korvalen-cli join: " << JoinFailureText(matrix, report) << "\n";
+        return kFailed;
+    }
+    Bitmap result;
+    if (!ComposeResultMap(matrix, options.bits, result, error) ||
+        !WriteOutput(options.out, *format, result, options.quality.value_or(70), error)) {
+        err << "korvalen-cli join: " << error << "\n";
+        return kFailed;
+    }
+    for (const tSingleMap& cell : matrix)
+        out << cell.Row << ' ' << cell.Col << ' ' << cell.Name << ' ' << cell.X << ' ' << cell.Y
+            << ' ' << int{cell.Correlation} << '\n';
     return kOk;
 }
 

@@ -39,8 +39,9 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
     height_ = height;
     stride_ = stride;
     palette_ = DefaultPalette(format);
-    pixels_.assign(stride_ * static_cast<size_t>(height_), 0);
-    Fill({255, 255, 255});
+    // White in one pass: all bits set for 24 and 4 bits, the palette's white for 8 bits.
+    const uint8_t white = format == PixelFormat::Bits8 ? StandardWhiteIndex() : 0xFF;
+    pixels_.assign(stride_ * static_cast<size_t>(height_), white);
 }
 
 void Bitmap::SetPalette(std::vector<Rgb> palette) {

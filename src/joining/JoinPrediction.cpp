@@ -16,8 +16,8 @@ namespace {
 using Wide = int64_t;
 
 int Narrow(Wide value) {
-    return static_cast<int>(std::clamp<Wide>(value, std::numeric_limits<int>::min(),
-                                             std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<Wide>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 struct MapSize {

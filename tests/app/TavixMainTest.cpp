@@ -158,6 +158,17 @@ TEST_F(MainWindow, AnUnwritableSettingsFileIsReportedAndTheWindowStillCloses) {
     EXPECT_TRUE(dialogs.asked.last().startsWith(QStringLiteral("error: Error")));
 }
 
+TEST_F(MainWindow, ASettingsFileThatCannotBeReadIsLeftAsItIs) {
+    TfTavixMain& w = Open();
+    // Larger than any settings file: refused by the reader, so it must not be replaced.
+    const std::string huge(2 << 20, ';');
+    WriteSettings(huge);
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(ReadBytes(SettingsPath()).size(), huge.size());
+    ASSERT_FALSE(dialogs.asked.isEmpty());
+    EXPECT_TRUE(dialogs.asked.last().startsWith(QStringLiteral("error: Error")));
+}
+
 // ---- Command states -----------------------------------------------------------------------
 
 TEST(ControlRules, SingleMapsPage) {

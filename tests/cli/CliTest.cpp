@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "images/BmpCodec.h"
@@ -92,7 +93,7 @@ TEST_F(CliTest, BadCommandLinesFailWithAMessage) {
         const char* message;
     } cases[] = {
         {{}, "usage"},
-        {{"join"}, "unknown command"},
+        {{"frobnicate"}, "unknown command"},
         {{"info"}, "expected one FILE"},
         {{"info", in, in}, "expected one FILE"},
         {{"convert", in}, "expected IN and OUT"},
@@ -145,11 +146,178 @@ TEST_F(CliTest, HelpListsEveryCommand) {
         EXPECT_EQ(result.code, 0);
         EXPECT_NE(result.out.find("info FILE"), std::string::npos);
         EXPECT_NE(result.out.find("convert IN OUT"), std::string::npos);
+        EXPECT_NE(result.out.find("join FOLDER"), std::string::npos);
     }
     const CliResult result = RunArgs({"convert", "--help"});
     EXPECT_EQ(result.code, 0);
     EXPECT_NE(result.out.find("--quality"), std::string::npos);
     EXPECT_TRUE(result.err.empty());
+}
+
+// ---- join ----------------------------------------------------------------------------------
+
+const fs::path kDemo = KORVALEN_DEMO_DIR;
+
+// A copy of the demo maps (a1.jpg .. c3.jpg) to join and to spoil.
+class CliJoinTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(maps);
+        for (const char* name : {"a1", "a2", "a3", "b1", "b2", "b3", "c1", "c2", "c3"})
+            fs::copy_file(kDemo / (std::string(name) + ".jpg"),
+                          maps / (std::string(name) + ".jpg"));
+    }
+    // The settings the end-to-end test of the engine uses for the demo maps.
+    std::vector<std::string> JoinArgs(const std::string& out) const {
+        std::vector<std::string> args = {"join", maps.string()};
+        std::istringstream words(
+            "--rows 3 --cols 3 --order a1 --horizontal-overlap 120 --vertical-overlap 120 "
+            "--band-along 50 --band-across 120 --spreading 12 --min-correlation 85 --out");
+        for (std::string word; words >> word;)
+            args.push_back(word);
+        args.push_back(out);
+        return args;
+    }
+
+    test::TempDir dir;
+    fs::path maps = dir / "maps";
+};
+
+TEST_F(CliJoinTest, JoinsTheDemoMapsAndPrintsWhereEachLanded) {
+    const fs::path out = dir / "joined.bmp";
+    std::vector<std::string> args = JoinArgs(out.string());
+    args.insert(args.end(), {"--bits", "24"});
+    const CliResult result = RunArgs(args);
+    ASSERT_EQ(result.code, 0) << result.err;
+
+    // row col name X Y correlation, against the true offsets of the demo set.
+    const std::map<std::string, std::pair<int, int>> truth = {
+        {"a1", {0, 0}},   {"a2", {517, -8}},  {"a3", {1040, -8}},
+        {"b1", {1, 353}}, {"b2", {526, 360}}, {"b3", {1035, 351}},
+        {"c1", {3, 722}}, {"c2", {526, 712}}, {"c3", {1039, 713}}};
+    std::istringstream lines(result.out);
+    int count = 0, row = 0, col = 0, x = 0, y = 0, correlation = 0;
+    std::string name;
+    while (lines >> row >> col >> name >> x >> y >> correlation) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(name, std::string(1, static_cast<char>('a' + row - 1)) + std::to_string(col));
+        EXPECT_EQ(std::make_pair(x, y), truth.at(name));
+        EXPECT_GT(correlation, 0);
+        EXPECT_LE(correlation, 100);
+        ++count;
+    }
+    EXPECT_EQ(count, 9);
+    EXPECT_TRUE(result.err.empty()) << result.err;
+
+    Bitmap joined;
+    std::string error;
+    ASSERT_TRUE(LoadMapFile(out, joined, false, error)) << error;
+    EXPECT_EQ(joined.Width(), 1680);
+    EXPECT_EQ(joined.Height(), 1202);
+    EXPECT_EQ(joined.Format(), PixelFormat::Bits24);
+}
+
+TEST_F(CliJoinTest, FindsTheFirstMapAlphabeticallyAndWritesJpeg) {
+    // Alphabetical order, rows: a1 a2 a3 / b1 b2 b3 / c1 c2 c3 as well; a stray file before
+    // "a1" that is no map is passed over.
+    test::WriteBytes(maps / "notes.txt", {'x'});
+    const fs::path out = dir / "joined.jpg";
+    std::vector<std::string> args = JoinArgs(out.string());
+    args[7] = "alphabetical";
+    args.insert(args.end(), {"--quality", "40"});
+    const CliResult result = RunArgs(args);
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_NE(result.out.find("2 2 b2 526 360 "), std::string::npos) << result.out;
+    EXPECT_EQ(test::ReadBytes(out).at(0), 0xFF);
+}
+
+TEST_F(CliJoinTest, AMapThatCannotBeJoinedEndsWithItsNameAndWritesNothing) {
+    std::string error;
+    ASSERT_TRUE(WriteJpegFile(maps / "b2.jpg", test::MakeTestPicture(640, 480, 9), 85, error));
+    const fs::path out = dir / "joined.bmp";
+    const CliResult result = RunArgs(JoinArgs(out.string()));
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("b2.jpg (row 2, column 2) could not be joined: best correlation "),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find(" % below 68 %"), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(CliJoinTest, UnreadableOrMissingMapsAreNamed) {
+    const fs::path out = dir / "joined.bmp";
+    test::WriteBytes(maps / "c2.jpg", {'n', 'o', 'p', 'e'});
+    CliResult result = RunArgs(JoinArgs(out.string()));
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("c2.jpg"), std::string::npos) << result.err;
+
+    fs::remove(maps / "c2.jpg");
+    result = RunArgs(JoinArgs(out.string()));
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("no map for row 3, column 2"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("(expected c2.jpg)"), std::string::npos) << result.err;
+
+    std::vector<std::string> args = JoinArgs(out.string());
+    args.insert(args.end(), {"--first", "readme.jpg"});
+    result = RunArgs(args);
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("readme.jpg: there is no such file"), std::string::npos)
+        << result.err;
+    test::WriteBytes(maps / "readme.jpg", {'x'});
+    result = RunArgs(args);
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("readme does not correspond to the pattern a1"), std::string::npos)
+        << result.err;
+    EXPECT_FALSE(fs::exists(out));
+
+    const CliResult empty =
+        RunArgs({"join", dir.Path().string(), "--rows", "1", "--cols", "1", "--out", out.string()});
+    EXPECT_EQ(empty.code, 1);
+    EXPECT_NE(empty.err.find("no .jpg or .bmp file"), std::string::npos) << empty.err;
+}
+
+TEST(CliJoinUsageTest, BadJoinCommandLinesFailWithAMessage) {
+    test::TempDir dir;
+    const std::string folder = dir.Path().string();
+    const std::vector<std::string> base = {"join",   folder, "--rows", "2",
+                                           "--cols", "2",    "--out",  (dir / "out.bmp").string()};
+    struct Case {
+        std::vector<std::string> extra;
+        const char* message;
+    } cases[] = {
+        {{"--rows", "0"}, "--rows must be 1 to 99"},
+        {{"--cols", "100"}, "--cols must be 1 to 99"},
+        {{"--sequence", "diagonal"}, "--sequence must be rows or columns"},
+        {{"--order", "x1"}, "--order must be alphabetical, a1, 1a, 11 or aa"},
+        {{"--min-correlation", "19"}, "--min-correlation must be 20 to 100"},
+        {{"--spreading", "33"}, "--spreading must be 0 to 32"},
+        {{"--band-along", "9"}, "--band-along must be 10 to 250"},
+        {{"--band-across", "251"}, "--band-across must be 10 to 250"},
+        {{"--overlap-ratio", "11"}, "--overlap-ratio must be 1 to 10"},
+        {{"--horizontal-overlap", "5"}, "--horizontal-overlap must be 10 to 10000"},
+        {{"--vertical-overlap", "x"}, "--vertical-overlap must be 10 to 10000"},
+        {{"--proximity", "17"}, "--proximity must be 0 to 16"},
+        {{"--bits", "16"}, "--bits must be 24, 8 or 4"},
+        {{"--8bit-maps", "maybe"}, "--8bit-maps must be yes or no"},
+        {{"--quality", "50"}, "--quality applies to JPEG output only"},
+        {{"--out", (dir / "out.png").string()}, "cannot tell the format"},
+        {{"--rows", "30", "--order", "a1"}, "the a1 pattern cannot name 30 x 2 maps"},
+        {{"--depth", "3"}, "unknown option --depth"},
+        {{folder}, "expected one FOLDER"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        SCOPED_TRACE(c.extra.front() + " " + c.extra.back());
+        const CliResult result = RunArgs(args);
+        EXPECT_EQ(result.code, 2);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    const CliResult missing = RunArgs({"join", folder, "--rows", "2", "--out", "x.bmp"});
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_NE(missing.err.find("--rows, --cols and --out are required"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "out.bmp"));
 }
 
 TEST(CliProgramTest, TheProgramRunsTheSameCommands) {

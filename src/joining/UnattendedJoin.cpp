@@ -1,0 +1,91 @@
+#include "joining/UnattendedJoin.h"
+
+#include "app/ProgramState.h"
+#include "images/MapMatrix.h"
+#include "joining/JoinDriver.h"
+#include "joining/SelfSearch.h"
+
+namespace korvalen {
+namespace {
+
+// Nobody is there to ask: the best position is taken as soon as the search would offer it.
+class SilentSearchHost : public SearchHost {
+public:
+    int Decide(const DecisionRequest&) override { return 1; }
+    bool ShowPreview(const PreviewRequest&) override { return false; }
+};
+
+class SilentDriverHost : public JoinDriverHost {
+public:
+    explicit SilentDriverHost(const SearchSettings& settings) : settings_(settings) {}
+
+    UnattendedJoinReport report;
+
+    // The only selection of a first run is the algorithm: self-search.
+    int SelectOption(const JoinSelection&) override { return 1; }
+    // Go on with the next join; no need to look at the result.
+    bool Confirm(const std::string& text) override { return text == kPauseQuestion; }
+
+    JoinResult RunSelfSearch(JoinRequest& request) override {
+        report.failedRow = request.Row;
+        report.failedCol = request.Col;
+        report.neededCorrelation = settings_.minimumCorrelation * 4 / 5;
+        SelfSearch search(request, settings_, searchHost_);
+        report.searched = false;
+        report.failure.clear();
+        if (!search.Activate(report.failure))
+            return {};
+        report.searched = true;
+        search.Start();
+        report.bestCorrelation = search.State().BestCorrelation;
+        if (!search.Finished())
+            return {};  // exhausted below what it may accept: the window would wait for a hand
+        return search.Result();
+    }
+
+private:
+    SearchSettings settings_;
+    SilentSearchHost searchHost_;
+};
+
+}  // namespace
+
+Settings UnattendedSettings(Settings settings) {
+    settings.continueSearch = 2;
+    settings.confirmTavix = false;
+    settings.immediateStart = true;
+    settings.pauseAfter = false;
+    settings.preferredAlgorithm = 1;
+    return settings;
+}
+
+UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings) {
+    ProgramState state;
+    state.settings = UnattendedSettings(settings);
+    SilentDriverHost host(SearchSettingsFrom(state.settings));
+    std::string savedResultName;
+    JoinDriver driver(matrix, state, host, savedResultName);
+    driver.StartJoining();
+
+    UnattendedJoinReport report = host.report;
+    report.complete = driver.JoinedCount == static_cast<int>(matrix.Size());
+    if (report.complete) {
+        report.failedRow = report.failedCol = 0;
+        return report;
+    }
+    // The run stopped at the first cell it could not place.
+    for (const tSingleMap& cell : matrix) {
+        if (cell.Joined)
+            continue;
+        if (cell.Row != report.failedRow || cell.Col != report.failedCol) {
+            report = UnattendedJoinReport{};
+            report.failedRow = cell.Row;
+            report.failedCol = cell.Col;
+            report.failure = "the map or the one it is joined with has no image";
+        }
+        break;
+    }
+    return report;
+}
+
+}  // namespace korvalen

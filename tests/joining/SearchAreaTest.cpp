@@ -1,0 +1,142 @@
+#include "joining/SearchArea.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+namespace korvalen {
+namespace {
+
+std::vector<Point> RingOrder(Point centre, int r, const PositionRange& range) {
+    std::array<RingSide, 4> sides;
+    const int count = RingSides(centre, r, range, sides);
+    std::vector<Point> order;
+    for (int i = 0; i < count; ++i) {
+        Point p = sides[i].first;
+        for (int k = 0; k < sides[i].count; ++k, p = p + sides[i].step)
+            order.push_back(p);
+    }
+    return order;
+}
+
+TEST(SearchFactors, OrdinaryFromTheSettingGridAlongTheJoin) {
+    struct Row {
+        int overlap;
+        bool grid, first, horizontal;
+        SearchFactors expected;
+    };
+    const Row rows[] = {
+        {2, false, false, true, {2, 2}},    {1, false, true, false, {1, 1}},
+        {10, false, false, true, {10, 10}}, {0, false, false, true, {1, 1}},
+        {11, false, false, true, {10, 10}}, {2, true, true, true, {4, 1}},
+        {2, true, false, true, {1, 1}},     {7, true, true, false, {1, 4}},
+        {7, true, false, false, {1, 1}},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(FactorsFor(r.overlap, r.grid, r.first, r.horizontal), r.expected)
+            << r.overlap << " grid " << r.grid << " first " << r.first;
+    }
+}
+
+TEST(FitSearchArea, CentredAreaInsideTheTarget) {
+    const SearchGeometry g = FitSearchArea({100, 100}, 50, 50, {2, 2}, 400, 400);
+    EXPECT_EQ(g.area, (Rect{75, 75, 175, 175}));
+    EXPECT_EQ(g.centres, (PositionRange{100, 100, 150, 150}));
+    EXPECT_EQ(g.expectedPos, (Point{100, 100}));
+    EXPECT_EQ(g.totalPositions, 51 * 51);
+}
+
+TEST(FitSearchArea, FactorsAndOddBandSizes) {
+    // hw = 25, hh = 10: reach x = 25 * 5 / 2 + 25 = 87, reach y = 10 * 1 / 2 + 10 = 15.
+    const SearchGeometry g = FitSearchArea({200, 100}, 51, 21, {5, 1}, 1000, 1000);
+    EXPECT_EQ(g.area, (Rect{225 - 87, 110 - 15, 225 + 87, 110 + 15}));
+    EXPECT_EQ(g.centres, (PositionRange{225 - 62, 110 - 5, 225 + 62, 110 + 5}));
+    EXPECT_EQ(g.expectedPos, (Point{200, 100}));
+    EXPECT_EQ(g.totalPositions, 125 * 11);
+}
+
+TEST(FitSearchArea, AreaBeyondTheLeftEdgeMovesRightAndTakesTheExpectedPositionAlong) {
+    // A 40-pixel band centred 10 pixels from the left edge: the area reaches 30 pixels beyond.
+    const SearchGeometry g = FitSearchArea({-10, 100}, 40, 40, {2, 2}, 300, 300);
+    EXPECT_EQ(g.area, (Rect{0, 80, 80, 160}));
+    EXPECT_EQ(g.centres, (PositionRange{20, 100, 60, 140}));
+    EXPECT_EQ(g.expectedPos, (Point{20, 100}));  // centre moved from 10 to 40
+}
+
+TEST(FitSearchArea, AreaBeyondTheFarEdgesMovesBack) {
+    const SearchGeometry g = FitSearchArea({270, 285}, 40, 40, {2, 2}, 300, 320);
+    EXPECT_EQ(g.area, (Rect{220, 240, 300, 320}));
+    EXPECT_EQ(g.expectedPos, (Point{240, 260}));
+}
+
+TEST(FitSearchArea, AreaLargerThanTheTargetKeepsItsNearEdgesAtZero) {
+    for (Point expected : {Point{-50, -50}, Point{10, 5}, Point{200, 200}}) {
+        const SearchGeometry g = FitSearchArea(expected, 40, 40, {2, 2}, 60, 30);
+        EXPECT_EQ(g.area, (Rect{0, 0, 80, 80})) << expected.x;
+        EXPECT_EQ(g.expectedPos, (Point{20, 20}));
+    }
+}
+
+TEST(FitSearchArea, HostileValuesStayBounded) {
+    const SearchGeometry g = FitSearchArea({INT32_MIN, INT32_MAX}, 1, 1, {100, -3}, 10, 10);
+    EXPECT_EQ(g.area.left, 0);
+    EXPECT_LE(g.area.bottom, 10);
+    EXPECT_EQ(g.totalPositions, 1);
+    const SearchGeometry empty = FitSearchArea({0, 0}, 0, 0, {1, 1}, 0, 0);
+    EXPECT_EQ(empty.totalPositions, 1);
+}
+
+TEST(RingWalk, FiveByFiveRangeAroundItsMiddle) {
+    const PositionRange range{0, 0, 4, 4};
+    const Point c{2, 2};
+    const std::vector<Point> ring1 = {{1, 1}, {2, 1}, {3, 1}, {3, 2},
+                                      {3, 3}, {2, 3}, {1, 3}, {1, 2}};
+    EXPECT_EQ(RingOrder(c, 1, range), ring1);
+    const std::vector<Point> ring2 = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {4, 1},
+                                      {4, 2}, {4, 3}, {4, 4}, {3, 4}, {2, 4}, {1, 4},
+                                      {0, 4}, {0, 3}, {0, 2}, {0, 1}};
+    EXPECT_EQ(RingOrder(c, 2, range), ring2);
+    std::array<RingSide, 4> sides;
+    EXPECT_EQ(RingSides(c, 3, range, sides), 0);  // exhausted
+}
+
+// A centre off the middle walks only the sides inside the range, each still stopping one short
+// of its clipped end, so corners of a clipped ring are left out.
+TEST(RingWalk, ClippedRingsWalkOnlyTheSidesInside) {
+    const PositionRange range{0, 0, 4, 4};
+    const std::vector<Point> ring2 = {{3, 0}, {3, 1}, {3, 2}, {3, 3}, {2, 3}, {1, 3}};
+    EXPECT_EQ(RingOrder({1, 1}, 2, range), ring2);
+    std::array<RingSide, 4> sides;
+    EXPECT_EQ(RingSides({1, 1}, 4, range, sides), 0);
+}
+
+// Ranges laid out by FitSearchArea are symmetric about their centre, so the rings score every
+// centre exactly once.
+TEST(RingWalk, RangesOfTheSearchAreaAreCoveredExactlyOnce) {
+    struct Case {
+        int band, factor;
+    };
+    for (Case c : {Case{50, 2}, Case{51, 3}, Case{4, 2}, Case{25, 1}, Case{20, 10}}) {
+        const SearchGeometry g =
+            FitSearchArea({300, 300}, c.band, c.band, {c.factor, c.factor}, 2000, 2000);
+        const Point centre = g.expectedPos + Point{c.band / 2, c.band / 2};
+        std::map<std::pair<int, int>, int> seen;
+        seen[{centre.x, centre.y}] = 1;
+        for (int r = 1;; ++r) {
+            std::array<RingSide, 4> sides;
+            if (RingSides(centre, r, g.centres, sides) == 0)
+                break;
+            for (Point p : RingOrder(centre, r, g.centres)) {
+                EXPECT_TRUE(g.centres.Contains(p));
+                ++seen[{p.x, p.y}];
+            }
+        }
+        EXPECT_EQ(static_cast<int64_t>(seen.size()), g.totalPositions) << c.band;
+        for (const auto& [p, n] : seen)
+            EXPECT_EQ(n, 1) << p.first << "," << p.second;
+    }
+}
+
+}  // namespace
+}  // namespace korvalen
