@@ -1,6 +1,8 @@
 # The forms: thin Qt classes on top of the engine.
 add_library(korvalen_gui STATIC
     src/app/TavixMain.cpp
+    src/app/TavixMainJoin.cpp
+    src/app/TavixMainResult.cpp
     src/app/TavixMainLayout.cpp
     src/app/TavixMainMatrix.cpp
     src/app/MainWindowState.cpp

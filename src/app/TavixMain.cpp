@@ -501,22 +501,13 @@ void TfTavixMain::tbQualityChange(int quality) {
 // ---- Commands of the windows still to come --------------------------------------------------
 // Each keeps its enabled rule in UpdateControls; the window that carries it fills it in.
 
-void TfTavixMain::ComposeResultMap() {}        // the join driver composes ResultMap here
 void TfTavixMain::AdjustActiveMap() {}         // the single-map adjust form
 void TfTavixMain::OpenCaptureOnAutoStart() {}  // the capture form opened at program start
-void TfTavixMain::miConvertBmpToJpegClick() {}
-void TfTavixMain::miCompressAllClick() {}
 void TfTavixMain::miPlacemarkGridClick() {}
 void TfTavixMain::sbGoogleEarthClick() {}
 void TfTavixMain::bbLoadGridPatternClick() {}
-void TfTavixMain::bbTavixMapsClick() {}
-void TfTavixMain::bbContinueTavixClick() {}
-void TfTavixMain::bbChangeAlgorithmClick() {}
-void TfTavixMain::bbSaveMapClick() {}
 void TfTavixMain::bbAdjustMapClick() {}
 void TfTavixMain::bbCalibrateMapClick() {}
 void TfTavixMain::bbNewGETavixClick() {}
-void TfTavixMain::rgPixelFormatClick() {}
-void TfTavixMain::rgFormatClick() {}
 
 }  // namespace korvalen
