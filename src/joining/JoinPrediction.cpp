@@ -56,7 +56,11 @@ JoinPrediction Horizontal(const Geometry& g, const MapSize& neighbour) {
     p.Placeholder = {Narrow(g.placeX), Narrow(g.placeY)};
     p.Overlap = Narrow(g.overlap);
     p.BandCentre = {Narrow(g.cx), Narrow(g.cy)};
-    p.ExpectedPos = {Narrow(neighbour.w / 2 - g.cx - g.along / 2), Narrow(g.cy - g.across / 2)};
+    // The band's centre lies cx into the new map, which starts `overlap` before the
+    // neighbour's right edge; in the target area (the neighbour's right half) that is
+    // W/2 - overlap + cx. (W/2 - cx would only agree when cx is half the overlap.)
+    p.ExpectedPos = {Narrow(neighbour.w / 2 - g.overlap + g.cx - g.along / 2),
+                     Narrow(g.cy - g.across / 2)};
     p.BandPos = {Narrow(g.cx - g.along / 2), Narrow(g.cy - g.across / 2)};
     p.JoinDirection = {-1, 0};
     p.TargetRect = {Narrow(neighbour.w / 2), 0, Narrow(neighbour.w), Narrow(neighbour.h)};
@@ -70,7 +74,8 @@ JoinPrediction Vertical(const Geometry& g, const MapSize& neighbour) {
     p.Placeholder = {Narrow(g.placeX), Narrow(g.placeY)};
     p.Overlap = Narrow(g.overlap);
     p.BandCentre = {Narrow(g.cx), Narrow(g.cy)};
-    p.ExpectedPos = {Narrow(g.cx - g.across / 2), Narrow(neighbour.h / 2 - g.cy - g.along / 2)};
+    p.ExpectedPos = {Narrow(g.cx - g.across / 2),
+                     Narrow(neighbour.h / 2 - g.overlap + g.cy - g.along / 2)};
     p.BandPos = {Narrow(g.cx - g.across / 2), Narrow(g.cy - g.along / 2)};
     p.JoinDirection = {0, -1};
     p.TargetRect = {0, Narrow(neighbour.h / 2), Narrow(neighbour.w), Narrow(neighbour.h)};

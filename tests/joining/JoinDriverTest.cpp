@@ -237,8 +237,9 @@ TEST_F(JoinDriverTest, TheBandCentreStaysAtTheBandLengthWhileTheOverlapIsBelowTw
     host.selectAnswers = {1};
     host.confirmAnswers = {false};
     driver.StartJoining();
-    // 2 x 30 > 50: cx = 30, ExpectedPos = (100 - 30 - 15, 50 - 10).
-    EXPECT_EQ(CallFor(1, 2).request.ExpectedPos, (Point{55, 40}));
+    // 2 x 30 > 50: cx = 30. The band's centre lies 50 - 30 pixels left of the neighbour's
+    // right edge: ExpectedPos = (100 - 50 + 30 - 15, 50 - 10).
+    EXPECT_EQ(CallFor(1, 2).request.ExpectedPos, (Point{65, 40}));
     EXPECT_EQ(CallFor(1, 2).request.BandPos, (Point{15, 40}));
 }
 
@@ -298,11 +299,11 @@ TEST_F(JoinDriverTest, LaterRowsPredictFromTheVerticalJoinsAlreadyFound) {
         EXPECT_EQ(matrix.At(cell.first, cell.second)->Y, p.y);
     }
     // (2, 3) takes the overlap of (2, 2)'s join: 100 - (75 - 3) = 28 -> cy 14.
-    EXPECT_EQ(CallFor(2, 3).request.ExpectedPos, (Point{90, 50 - 14 - 5}));
+    EXPECT_EQ(CallFor(2, 3).request.ExpectedPos, (Point{90, 50 - 28 + 14 - 5}));
     EXPECT_EQ(CallFor(2, 3).request.BandPos, (Point{90, 14 - 5}));
     EXPECT_EQ(CallFor(2, 3).request.NeighbourRow, 1);
     // (3, 3) takes the overlap of (2, 3)'s own join: 100 - (75 - (-2)) = 23 -> cy 11.
-    EXPECT_EQ(CallFor(3, 3).request.ExpectedPos, (Point{90, 50 - 11 - 5}));
+    EXPECT_EQ(CallFor(3, 3).request.ExpectedPos, (Point{90, 50 - 23 + 11 - 5}));
     EXPECT_EQ(CallFor(3, 3).request.BandPos, (Point{90, 11 - 5}));
     EXPECT_EQ(driver.JoinedCount, 9);
     EXPECT_EQ(host.resultShown, 1);
@@ -590,7 +591,8 @@ TEST_F(GridJoinTest, TheFirstJoinsExpectTheOverlapOfThePattern) {
     EXPECT_EQ(first.BandWidth, 50);
     EXPECT_EQ(first.BandHeight, 50);
     EXPECT_EQ(first.BandPos, (Point{76 - 25, 192 - 25}));
-    EXPECT_EQ(first.ExpectedPos, (Point{256 - 76 - 25, 192 - 25}));
+    // The band's centre sits on the neighbour's right edge: 256 - 76 + 76 into the target.
+    EXPECT_EQ(first.ExpectedPos, (Point{256 - 76 + 76 - 25, 192 - 25}));
     EXPECT_EQ(placeholders[0], (Point{512 - 76, 0}));
 
     // (1, 3): the overlap and the cross shift of (1, 2)'s join: 512 - 440 = 72, 25 x 25 band.
@@ -605,7 +607,7 @@ TEST_F(GridJoinTest, TheFirstJoinsExpectTheOverlapOfThePattern) {
     EXPECT_TRUE(down.GridFirstJoin);
     EXPECT_EQ(down.JoinDirection, (Point{0, -1}));
     EXPECT_EQ(down.BandPos, (Point{170 - 25, 63 - 25}));
-    EXPECT_EQ(down.ExpectedPos, (Point{170 - 25, 192 - 63 - 25}));
+    EXPECT_EQ(down.ExpectedPos, (Point{170 - 25, 192 - 63 + 63 - 25}));
     EXPECT_EQ(placeholders[2], (Point{0, 384 - 63}));
 
     // (2, 2): overlap 384 - 320 = 64 and the cross shift of (2, 1)'s join, -3.
