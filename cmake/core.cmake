@@ -11,6 +11,7 @@ add_library(korvalen_core STATIC
     src/images/MapFiles.cpp
     src/images/MapMatrix.cpp
     src/images/NamingOrder.cpp
+    src/images/ResultFileNames.cpp
     src/app/IniFile.cpp
     src/app/Settings.cpp
     src/app/SettingsLocation.cpp

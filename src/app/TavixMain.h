@@ -5,12 +5,14 @@
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/MainWindowState.h"
 #include "app/MatrixDrawing.h"
 #include "images/Bitmap.h"
 #include "images/MapMatrix.h"
+#include "joining/JoinDriver.h"
 
 class QAction;
 class QGroupBox;
@@ -32,6 +34,7 @@ class Dialogs;
 class MatrixPicture;
 class PictureBox;
 class StretchedPicture;
+class TfAutomatic;
 struct ProgramState;
 
 // The address the Help menu opens.
@@ -48,11 +51,11 @@ public:
 
     // The job, read and written by the windows this one opens.
     MapMatrix Matrix;
-    int JoinedCount = 0;
     Bitmap ResultMap;  // empty while there is no result map
     bool MapsLoaded = false;
     bool MapsAreJpeg = false;
     std::string SavedResultName;
+    std::string CaptureMapName;  // the map name of the last capture, proposed when saving it
     bool FirstActivation = true;
     QString BaseCaption;
 
@@ -260,6 +263,20 @@ private:
     QAction* miHomepage = nullptr;
     QAction* pmShowMaps = nullptr;
     QAction* pmActiveMap = nullptr;
+
+    // Joining (TavixMainJoin.cpp). Declared last: the driver refers to the members above.
+    class JoinHost;
+    std::unique_ptr<JoinDriverHost> NewJoinHost();
+    std::unique_ptr<JoinDriverHost> joinHost_ = NewJoinHost();
+    std::unique_ptr<JoinDriver> joinDriver_ =
+        std::make_unique<JoinDriver>(Matrix, state_, *joinHost_, SavedResultName);
+
+public:
+    // How many maps are placed: the join driver's count, so that there is only one.
+    int& JoinedCount = joinDriver_->JoinedCount;
+    JoinDriver& Joining() { return *joinDriver_; }
+    // Called with each self-search window before it is shown; tests script the window here.
+    std::function<void(TfAutomatic&)> PrepareSelfSearchWindow;
 };
 
 }  // namespace korvalen

@@ -149,7 +149,7 @@ void TfTavixMain::NewMatrix() {
     BuildMatrixPicture();
     MapsLoaded = false;
     MapsAreJpeg = false;
-    state_.GridPatternJoin = false;
+    joinDriver_->EndGridPatternJoin();  // the settings a pattern's join forced come back
     state_.ResultNameHint.clear();
     UpdateControls();
 }

@@ -12,6 +12,8 @@
 #include <type_traits>
 
 #include "app/Settings.h"
+#include "geo/CalibPointsText.h"
+#include "geo/CalibrationWriter.h"
 #include "images/BmpCodec.h"
 #include "images/FileAccess.h"
 #include "images/JpegCodec.h"
@@ -41,6 +43,7 @@ struct Command {
 int RunInfo(Args args, std::ostream& out, std::ostream& err);
 int RunConvert(Args args, std::ostream& out, std::ostream& err);
 int RunJoin(Args args, std::ostream& out, std::ostream& err);
+int RunCalibrate(Args args, std::ostream& out, std::ostream& err);
 
 // New commands are one line here and one Run function.
 constexpr Command kCommands[] = {
@@ -57,6 +60,13 @@ constexpr Command kCommands[] = {
      "join the maps of a folder by self-search and write the result map (.bmp, .jpg or .jpeg);\n"
      "      prints each map's row, column, name, X, Y and correlation",
      RunJoin},
+    {"calibrate",
+     "calibrate IMAGE --format map|cal|geo|gmw|jpr|world|tab\n"
+     "       [--bounds NORTH,WEST,SOUTH,EAST] [--point N,LAT,LON[,X,Y]]... [--points FILE]",
+     "write a calibration file beside IMAGE from its corners (points 1 top left, 2 top right,\n"
+     "      3 bottom left, 4 bottom right; 5 to 9 are derived unless given); a points FILE\n"
+     "      holds one \"N LAT LON [X Y]\" a line; prints the name of the file written",
+     RunCalibrate},
 };
 
 void PrintUsage(std::ostream& stream) {
@@ -517,6 +527,86 @@ int RunJoin(Args args, std::ostream& out, std::ostream& err) {
     for (const tSingleMap& cell : matrix)
         out << cell.Row << ' ' << cell.Col << ' ' << cell.Name << ' ' << cell.X << ' ' << cell.Y
             << ' ' << int{cell.Correlation} << '\n';
+    return kOk;
+}
+
+// ---- calibrate ---------------------------------------------------------------------------
+
+int RunCalibrate(Args args, std::ostream& out, std::ostream& err) {
+    const Command& command = *FindCommand("calibrate");
+    auto usageError = [&](const std::string& message) {
+        err << "korvalen-cli calibrate: " << message << "\n";
+        PrintCommandUsage(command, err);
+        return kBadUsage;
+    };
+    static constexpr std::string_view kOptions[] = {"--format", "--bounds", "--point", "--points"};
+    ParsedArgs parsed;
+    std::string error;
+    if (!SplitArgs(args, kOptions, parsed, error))
+        return usageError(error);
+    if (parsed.positional.size() != 1)
+        return usageError("expected one IMAGE");
+    int format = 0;
+    std::vector<CalibPointInput> inputs;
+    std::vector<std::string> pointFiles;
+    for (const auto& [name, value] : parsed.options) {
+        bool ok = true;
+        if (name == "--format") {
+            ok = ReadChoice(name, value,
+                            {{"map", kOziExplorer},
+                             {"cal", kTouratechQv},
+                             {"geo", kGpsTracker},
+                             {"gmw", kGlobalMapper},
+                             {"jpr", kFugawi},
+                             {"world", kWorldFile},
+                             {"jgw", kWorldFile},
+                             {"bpw", kWorldFile},
+                             {"tab", kMapInfo}},
+                            format, error);
+        } else if (name == "--bounds") {
+            ok = ParseBounds(value, inputs, error);
+        } else if (name == "--point") {
+            ok = ParseCalibPointInput(value, inputs.emplace_back(), error);
+        } else {
+            pointFiles.push_back(value);
+        }
+        if (!ok)
+            return usageError(error);
+    }
+    if (format == 0)
+        return usageError("--format is required");
+
+    for (const std::string& file : pointFiles) {
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(file, bytes, error, 1 << 20)) {
+            err << "korvalen-cli calibrate: " << error << "\n";
+            return kFailed;
+        }
+        const std::string text(bytes.begin(), bytes.end());
+        if (!ParseCalibPointsText(text, inputs, error)) {
+            err << "korvalen-cli calibrate: " << file << ", " << error << "\n";
+            return kFailed;
+        }
+    }
+    // The OziExplorer and Global Mapper files name the image by its full path.
+    std::error_code ec;
+    fs::path image = fs::absolute(parsed.positional[0], ec);
+    if (ec)
+        image = parsed.positional[0];
+    Bitmap bitmap;
+    CalibrationState calibration;
+    if (!LoadMapFile(image, bitmap, false, error)) {
+        err << "korvalen-cli calibrate: " << error << "\n";
+        return kFailed;
+    }
+    if (!BuildCalibPoints(inputs, bitmap.Width(), bitmap.Height(), calibration.Points, error))
+        return usageError(error);
+    fs::path written;
+    if (!WriteCalibrationFile(bitmap, image, format, calibration, written, error)) {
+        err << "korvalen-cli calibrate: " << error << "\n";
+        return kFailed;
+    }
+    out << DisplayPath(written) << "\n";
     return kOk;
 }
 

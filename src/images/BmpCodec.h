@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "images/Bitmap.h"
+#include "images/FileAccess.h"
 
 namespace korvalen {
 
@@ -26,7 +27,9 @@ bool ReadBmpFile(const std::filesystem::path& path, Bitmap& out, std::string& er
 // uncompressed, with the 40-byte info header. Written atomically.
 // EncodeBmp gives an empty vector for an empty bitmap or one too large for the format.
 std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap);
-bool WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap, std::string& error);
+// The progress, when given, hears of every row and may abandon the write.
+bool WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap, std::string& error,
+                  const WriteProgress& progress = {});
 // Size of the file EncodeBmp would make (to check the 4 GiB limit before writing).
 uint64_t BmpFileSize(int width, int height, PixelFormat format);
 // Largest file the format's 32-bit size fields can describe.

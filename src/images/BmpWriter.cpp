@@ -109,7 +109,8 @@ std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap) {
     return file;
 }
 
-bool WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap, std::string& error) {
+bool WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap, std::string& error,
+                  const WriteProgress& progress) {
     if (!CheckWritable(bitmap, error)) {
         error = DisplayPath(path) + ": " + error;
         return false;
@@ -120,9 +121,15 @@ bool WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap, std::
         [&](std::FILE* out, std::string& writeError) {
             bool ok = std::fwrite(headers.data(), 1, headers.size(), out) == headers.size();
             std::vector<uint8_t> scratch;
-            for (int y = bitmap.Height() - 1; ok && y >= 0; --y)
+            const int height = bitmap.Height();
+            for (int y = height - 1; ok && y >= 0; --y) {
                 ok = std::fwrite(FileRow(bitmap, y, scratch), 1, bitmap.Stride(), out) ==
                      bitmap.Stride();
+                if (ok && progress && !progress(height - y, height)) {
+                    writeError = "Cannot write " + DisplayPath(path) + ": the write was cancelled";
+                    return false;
+                }
+            }
             if (!ok)
                 writeError = "Cannot write " + DisplayPath(path) + ": " + std::strerror(errno);
             return ok;

@@ -21,6 +21,10 @@ bool WriteFileAtomically(const std::filesystem::path& path, const StreamWriter& 
 bool WriteFileAtomically(const std::filesystem::path& path, const std::string& content,
                          std::string& error);
 
+// Told as a long write goes on how many rows are done of how many; returning false
+// abandons the write, which then leaves any old file as it was.
+using WriteProgress = std::function<bool(int rowsDone, int rowsTotal)>;
+
 // Text after the first full stop of the file name part (never of a folder), without the stop.
 std::string ExtensionAtFirstStop(const std::filesystem::path& path);
 // The file name part up to its first full stop.

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <mutex>
+#include <thread>
 
 #include <jpeglib.h>
 // After jpeglib.h: its configuration decides which messages exist.
@@ -106,6 +110,10 @@ void CheckScanCount(j_common_ptr cinfo) {
         FailWith(cinfo, "Too many scans in the JPEG data");
 }
 
+// Reasons of our own to refuse a file. The messages are built after the decode: no strings are
+// made between setjmp and longjmp.
+enum class Refusal { None, NoImage, ColourSpace, TooLarge, TooShort, MissingComponent };
+
 struct DecodeState {
     jpeg_decompress_struct cinfo;
     ErrorManager errors;
@@ -113,7 +121,7 @@ struct DecodeState {
     bool created = false;
     Bitmap image;
     std::vector<uint8_t> cmykRow;
-    std::string refusal;  // set when we, not libjpeg, refuse the file
+    Refusal refusal = Refusal::None;  // set when we, not libjpeg, refuse the file
 
     DecodeState() = default;
     DecodeState(const DecodeState&) = delete;
@@ -136,6 +144,7 @@ uint64_t MinimumHuffmanBytes(const jpeg_decompress_struct& cinfo) {
     return blocks * (cinfo.progressive_mode ? 1 : 2) / 8;
 }
 
+// A progressive component that never had its first DC scan would come out flat grey.
 bool EveryComponentHasData(const jpeg_decompress_struct& cinfo) {
     if (!cinfo.progressive_mode || !cinfo.coef_bits)
         return true;
@@ -215,7 +224,7 @@ bool DecodeProtected(DecodeState& state, const Source& source, const JpegDecodeL
                      static_cast<unsigned long>(source.memory.size()));
 
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
-        state.refusal = "The JPEG data holds no image";
+        state.refusal = Refusal::NoImage;
         return false;
     }
     switch (cinfo.jpeg_color_space) {
@@ -229,8 +238,7 @@ bool DecodeProtected(DecodeState& state, const Source& source, const JpegDecodeL
             cinfo.out_color_space = JCS_CMYK;
             break;
         default:
-            state.refusal = "The JPEG image has an unsupported colour space (" +
-                            std::to_string(cinfo.num_components) + " components)";
+            state.refusal = Refusal::ColourSpace;
             return false;
     }
     jpeg_calc_output_dimensions(&cinfo);
@@ -238,19 +246,18 @@ bool DecodeProtected(DecodeState& state, const Source& source, const JpegDecodeL
     const uint64_t bytes = Bitmap::StrideFor(static_cast<int>(width), PixelFormat::Bits24) * height;
     if (width > static_cast<uint64_t>(Bitmap::kMaxSide) ||
         height > static_cast<uint64_t>(Bitmap::kMaxSide) || bytes > limits.maxBitmapBytes) {
-        state.refusal = "The JPEG image is too large (" + SizeText(width, height) + " pixels)";
+        state.refusal = Refusal::TooLarge;
         return false;
     }
     if (!cinfo.arith_code && source.size < MinimumHuffmanBytes(cinfo)) {
-        state.refusal = "The JPEG data is too short for its declared size of " +
-                        SizeText(width, height) + " pixels";
+        state.refusal = Refusal::TooShort;
         return false;
     }
 
     // Files of several scans are read completely here, before the bitmap is allocated.
     jpeg_start_decompress(&cinfo);
     if (!EveryComponentHasData(cinfo)) {
-        state.refusal = "The JPEG data lacks a colour component";
+        state.refusal = Refusal::MissingComponent;
         return false;
     }
     state.image = Bitmap(static_cast<int>(width), static_cast<int>(height), PixelFormat::Bits24);
@@ -307,6 +314,13 @@ struct EncodeState {
     VectorDestination vector;
     std::vector<uint8_t> rowBuffer;  // palette rows expanded to BGR
     std::array<uint8_t, 256 * 3> bgrOfIndex{};
+    const WriteProgress* progress = nullptr;  // null or empty: nobody listens
+    bool cancelled = false;
+    // The rows encoded: all of the bitmap, or one strip of it with a restart marker after
+    // every MCU row (see WriteStrips).
+    int firstRow = 0;
+    int rowCount = -1;  // -1: to the bottom
+    bool restartEachRow = false;
 
     EncodeState() = default;
     EncodeState(const EncodeState&) = delete;
@@ -380,44 +394,322 @@ bool EncodeProtected(EncodeState& state, const Bitmap& bitmap, int quality, std:
         cinfo.dest = &state.vector.pub;
     }
     cinfo.image_width = static_cast<JDIMENSION>(bitmap.Width());
-    cinfo.image_height = static_cast<JDIMENSION>(bitmap.Height());
+    cinfo.image_height = static_cast<JDIMENSION>(
+        state.rowCount < 0 ? bitmap.Height() - state.firstRow : state.rowCount);
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, std::clamp(quality, 1, 100), TRUE);
+    if (state.restartEachRow)
+        cinfo.restart_in_rows = 1;
     jpeg_start_compress(&cinfo, TRUE);
 
     const bool direct = bitmap.Format() == PixelFormat::Bits24;
     while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = static_cast<int>(cinfo.next_scanline);
+        const int y = state.firstRow + static_cast<int>(cinfo.next_scanline);
         JSAMPROW row = state.rowBuffer.data();
         if (direct)
             row = const_cast<JSAMPROW>(bitmap.Row(y));  // libjpeg only reads input rows
         else
             ExpandPaletteRow(state, bitmap, y, row);
         jpeg_write_scanlines(&cinfo, &row, 1);
+        if (state.progress && *state.progress &&
+            !(*state.progress)(static_cast<int>(cinfo.next_scanline),
+                               static_cast<int>(cinfo.image_height))) {
+            state.cancelled = true;
+            FailWith(reinterpret_cast<j_common_ptr>(&cinfo), "the write was cancelled");
+        }
     }
     jpeg_finish_compress(&cinfo);
     return true;
 }
 
 bool Encode(const Bitmap& bitmap, int quality, std::FILE* file, std::vector<uint8_t>* memory,
-            std::string& error) {
+            std::string& error, const WriteProgress* progress = nullptr) {
     if (!CheckEncodableSize(bitmap, error))
         return false;
     try {
         EncodeState state;
         PreparePaletteExpansion(state, bitmap);
+        state.progress = progress;
         if (memory) {
             memory->assign(std::max<size_t>(bitmap.ByteSize() / 8, 4096), 0);
             state.vector.out = memory;
         }
         if (!EncodeProtected(state, bitmap, quality, file)) {
-            error = std::string("Cannot encode JPEG: ") + state.errors.message;
+            error = state.cancelled ? std::string(state.errors.message)
+                                    : std::string("Cannot encode JPEG: ") + state.errors.message;
             return false;
         }
     } catch (const std::exception& e) {
         error = std::string("Cannot encode JPEG: ") + e.what();
+        return false;
+    }
+    return true;
+}
+
+std::string RefusalText(const DecodeState& state) {
+    const std::string size = SizeText(state.cinfo.output_width, state.cinfo.output_height);
+    switch (state.refusal) {
+        case Refusal::NoImage:
+            return "The JPEG data holds no image";
+        case Refusal::ColourSpace:
+            return "The JPEG image has an unsupported colour space (" +
+                   std::to_string(state.cinfo.num_components) + " components)";
+        case Refusal::TooLarge:
+            return "The JPEG image is too large (" + size + " pixels)";
+        case Refusal::TooShort:
+            return "The JPEG data is too short for its declared size of " + size + " pixels";
+        case Refusal::MissingComponent:
+            return "The JPEG data lacks a colour component";
+        case Refusal::None:
+            break;
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Large images: strips encoded side by side
+//
+// A strip of 128 rows is eight MCU rows of 16. Encoded on its own with a restart marker after
+// every MCU row, its entropy-coded data is exactly the part a single encoder with the same
+// restarts would write for those rows: the DC predictions start anew at every restart, and
+// since each strip begins at a multiple of eight MCU rows its markers RST0..RST7 are numbered
+// as in the whole image. Joined with RST7 between them, under the first strip's headers with
+// the full height, the strips make that whole-image file, whatever the number of threads.
+
+constexpr int kStripRows = 128;
+// Smaller images are encoded in one piece, without restart markers.
+constexpr uint64_t kStripMinPixels = uint64_t{1} << 21;
+constexpr unsigned kMaxEncoderThreads = 4;
+// How far the helpers may run ahead of the strip being written: finished strips wait in
+// memory until their turn, and this keeps them few.
+constexpr int kStripsAhead = 2 * kMaxEncoderThreads;
+
+bool UsesStrips(const Bitmap& bitmap) {
+    return bitmap.Height() > kStripRows &&
+           uint64_t(bitmap.Width()) * uint64_t(bitmap.Height()) >= kStripMinPixels;
+}
+
+bool EncodeStrip(const Bitmap& bitmap, int quality, int firstRow, int rowCount,
+                 std::vector<uint8_t>& out, std::string& error) {
+    try {
+        EncodeState state;
+        PreparePaletteExpansion(state, bitmap);
+        state.firstRow = firstRow;
+        state.rowCount = rowCount;
+        state.restartEachRow = true;
+        out.assign(std::max<size_t>(bitmap.Stride() * static_cast<size_t>(rowCount) / 16, 4096), 0);
+        state.vector.out = &out;
+        if (!EncodeProtected(state, bitmap, quality, nullptr)) {
+            error = std::string("Cannot encode JPEG: ") + state.errors.message;
+            return false;
+        }
+        out.shrink_to_fit();  // it may wait a while for its turn
+    } catch (const std::exception& e) {
+        error = std::string("Cannot encode JPEG: ") + e.what();
+        return false;
+    }
+    return true;
+}
+
+// Where a strip's stream keeps its height (in the frame header) and its entropy-coded data
+// (from the end of the scan header to the end-of-image marker).
+struct StripStream {
+    size_t heightAt = 0;
+    size_t dataBegin = 0;
+    size_t dataEnd = 0;
+};
+
+bool FindStripParts(const std::vector<uint8_t>& bytes, StripStream& parts) {
+    const size_t size = bytes.size();
+    if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[size - 2] != 0xFF ||
+        bytes[size - 1] != 0xD9)
+        return false;
+    size_t at = 2;
+    while (at + 4 <= size && bytes[at] == 0xFF) {
+        const uint8_t marker = bytes[at + 1];
+        const size_t length = size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+        if (marker == 0xC0 && at + 7 <= size)
+            parts.heightAt = at + 5;
+        if (marker == 0xDA) {
+            parts.dataBegin = at + 2 + length;
+            parts.dataEnd = size - 2;
+            return parts.heightAt != 0 && parts.dataBegin <= parts.dataEnd;
+        }
+        at += 2 + length;
+    }
+    return false;
+}
+
+struct EncodedStrip {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    bool done = false;
+    bool ok = false;
+};
+
+// The strips of one image, taken in order by whichever thread is free.
+class StripQueue {
+public:
+    StripQueue(const Bitmap& bitmap, int quality)
+        : bitmap_(bitmap),
+          quality_(quality),
+          strips_((bitmap.Height() + kStripRows - 1) / kStripRows),
+          results_(static_cast<size_t>(strips_)) {}
+
+    int Count() const { return strips_; }
+
+    void Stop() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        ready_.notify_all();
+    }
+
+    // Strip s is in the file: the helpers may go further.
+    void Written(int s) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            written_ = s + 1;
+        }
+        ready_.notify_all();
+    }
+
+    // Encodes the next strip nobody has taken; false when none is left. A helper waits while
+    // that strip is too far ahead of the writer; the writing thread never waits here.
+    bool EncodeNext(bool helper) {
+        const int s = next_.fetch_add(1);
+        if (s >= strips_ || stop_)
+            return false;
+        if (helper) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            ready_.wait(lock, [&] { return stop_ || s < written_ + kStripsAhead; });
+            if (stop_)
+                return false;
+        }
+        EncodedStrip strip;
+        const int first = s * kStripRows;
+        const int rows = std::min(kStripRows, bitmap_.Height() - first);
+        strip.ok = EncodeStrip(bitmap_, quality_, first, rows, strip.bytes, strip.error);
+        strip.done = true;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            results_[static_cast<size_t>(s)] = std::move(strip);
+        }
+        ready_.notify_all();
+        return true;
+    }
+
+    // Strip s once it is encoded; the calling thread encodes other strips while it waits.
+    EncodedStrip Take(int s) {
+        EncodedStrip& wanted = results_[static_cast<size_t>(s)];
+        for (;;) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                if (wanted.done)
+                    break;
+            }
+            if (!EncodeNext(false)) {
+                std::unique_lock<std::mutex> lock(mutex_);
+                ready_.wait(lock, [&] { return wanted.done; });
+                break;
+            }
+        }
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return std::move(wanted);
+    }
+
+private:
+    const Bitmap& bitmap_;
+    const int quality_;
+    const int strips_;
+    std::vector<EncodedStrip> results_;
+    std::atomic<int> next_{0};
+    std::atomic<bool> stop_{false};
+    int written_ = 0;  // strips in the file; guarded by mutex_
+    std::mutex mutex_;
+    std::condition_variable ready_;
+};
+
+// Helper threads that stop and are joined however the write ends.
+class EncoderThreads {
+public:
+    explicit EncoderThreads(StripQueue& queue) : queue_(queue) {
+        const unsigned cores = std::thread::hardware_concurrency();
+        const unsigned helpers = std::min(cores, kMaxEncoderThreads);
+        for (unsigned i = 1; i < helpers && int(i) < queue.Count(); ++i) {
+            try {
+                threads_.emplace_back([&queue] {
+                    while (queue.EncodeNext(true)) {
+                    }
+                });
+            } catch (const std::exception&) {
+                break;  // fewer helpers; the caller's thread does the rest
+            }
+        }
+    }
+    ~EncoderThreads() {
+        queue_.Stop();
+        for (std::thread& thread : threads_)
+            thread.join();
+    }
+    EncoderThreads(const EncoderThreads&) = delete;
+    EncoderThreads& operator=(const EncoderThreads&) = delete;
+
+private:
+    StripQueue& queue_;
+    std::vector<std::thread> threads_;
+};
+
+// Writes a large image strip by strip as the strips come in, in order. The progress hears of
+// every strip written, always on the calling thread.
+bool WriteStrips(const Bitmap& bitmap, int quality, std::FILE* file, const WriteProgress& progress,
+                 std::string& error) {
+    const auto put = [file](const uint8_t* data, size_t size) {
+        return std::fwrite(data, 1, size, file) == size;
+    };
+    StripQueue queue(bitmap, quality);
+    const EncoderThreads helpers(queue);
+    for (int s = 0; s < queue.Count(); ++s) {
+        EncodedStrip strip = queue.Take(s);
+        StripStream parts;
+        if (!strip.ok) {
+            error = strip.error;
+            return false;
+        }
+        if (!FindStripParts(strip.bytes, parts)) {
+            error = "Cannot encode JPEG: the encoder wrote an unexpected stream";
+            return false;
+        }
+        bool written = true;
+        if (s == 0) {
+            std::vector<uint8_t> headers(strip.bytes.begin(),
+                                         strip.bytes.begin() + static_cast<long>(parts.dataBegin));
+            headers[parts.heightAt] = static_cast<uint8_t>(bitmap.Height() >> 8);
+            headers[parts.heightAt + 1] = static_cast<uint8_t>(bitmap.Height() & 0xFF);
+            written = put(headers.data(), headers.size());
+        } else {
+            const uint8_t restart[2] = {0xFF, 0xD7};
+            written = put(restart, 2);
+        }
+        written =
+            written && put(strip.bytes.data() + parts.dataBegin, parts.dataEnd - parts.dataBegin);
+        if (!written) {
+            error = std::strerror(errno);
+            return false;
+        }
+        queue.Written(s);
+        const int rowsDone = std::min(bitmap.Height(), (s + 1) * kStripRows);
+        if (progress && !progress(rowsDone, bitmap.Height())) {
+            error = "the write was cancelled";
+            return false;
+        }
+    }
+    const uint8_t end[2] = {0xFF, 0xD9};
+    if (!put(end, 2)) {
+        error = std::strerror(errno);
         return false;
     }
     return true;
@@ -431,8 +723,8 @@ bool Decode(const Source& source, Bitmap& out, std::string& error, const JpegDec
     try {
         DecodeState state;
         if (!DecodeProtected(state, source, limits)) {
-            if (!state.refusal.empty()) {
-                error = state.refusal;
+            if (state.refusal != Refusal::None) {
+                error = RefusalText(state);
             } else {
                 error = std::string("Cannot decode JPEG: ") + state.errors.message;
                 if (state.errors.warnings[0])
@@ -485,13 +777,15 @@ bool EncodeJpeg(const Bitmap& bitmap, int quality, std::vector<uint8_t>& out, st
 }
 
 bool WriteJpegFile(const std::filesystem::path& path, const Bitmap& bitmap, int quality,
-                   std::string& error) {
+                   std::string& error, const WriteProgress& progress) {
     if (!CheckEncodableSize(bitmap, error))
         return false;
+    const bool strips = UsesStrips(bitmap);
     return WriteFileAtomically(
         path,
         [&](std::FILE* file, std::string& writeError) {
-            if (Encode(bitmap, quality, file, nullptr, writeError))
+            if (strips ? WriteStrips(bitmap, quality, file, progress, writeError)
+                       : Encode(bitmap, quality, file, nullptr, writeError, &progress))
                 return true;
             writeError = "Cannot write " + DisplayPath(path) + ": " + writeError;
             return false;

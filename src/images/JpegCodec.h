@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "images/Bitmap.h"
+#include "images/FileAccess.h"
 
 namespace korvalen {
 
@@ -28,9 +29,12 @@ bool ReadJpegFile(const std::filesystem::path& path, Bitmap& out, std::string& e
 // Encodes any pixel format as a colour JPEG with quality 1..100 (clamped).
 bool EncodeJpeg(const Bitmap& bitmap, int quality, std::vector<uint8_t>& out, std::string& error);
 // Encodes straight into a file, written atomically and row by row (no second copy of the
-// image in memory).
+// image in memory). Large images are encoded in strips on all cores and carry a restart marker
+// after every MCU row; they decode to the same pixels. The progress, when given, hears how many
+// rows are done (after every row, or every strip of a large image; always on the calling
+// thread) and may abandon the write.
 bool WriteJpegFile(const std::filesystem::path& path, const Bitmap& bitmap, int quality,
-                   std::string& error);
+                   std::string& error, const WriteProgress& progress = {});
 
 // Largest side a JPEG file can hold.
 constexpr int kJpegMaxSide = 65535;

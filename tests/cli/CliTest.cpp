@@ -335,5 +335,95 @@ TEST(CliProgramTest, TheProgramRunsTheSameCommands) {
     EXPECT_EQ(test::RunCommand(std::string(cli) + " 2>/dev/null"), 2);
 }
 
+// ---- calibrate -----------------------------------------------------------------------------
+
+std::string TextOf(const fs::path& path) {
+    const std::vector<uint8_t> bytes = test::ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST_F(CliTest, CalibrateFromTheBoundsDerivesTheOtherPoints) {
+    const CliResult result = RunArgs(
+        {"calibrate", Path("map.jpg"), "--format", "map", "--bounds", "47.6,11.3,47.4,11.5"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, Path("map.map") + "\n");
+    const std::string text = TextOf(dir / "map.map");
+    EXPECT_NE(text.find("\r\n" + Path("map.jpg") + "\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nPoint04,xy,   64,   48,in, deg,  47,24.000000,N,  11,30.000000,E,"),
+              std::string::npos);
+    // The centre: the middle of the diagonal from the top-left to the bottom-right corner.
+    EXPECT_NE(text.find("\r\nPoint09,xy,   32,   24,in, deg,  47,30.000000,N,  11,24.000000,E,"),
+              std::string::npos);
+    EXPECT_NE(text.find("\r\nIWH,Map Image Width/Height,64,48\r\n"), std::string::npos);
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    test::WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+TEST_F(CliTest, CalibrateTakesPointsFromAFileAndFromOptions) {
+    WriteText(dir / "points.txt", "# corners\n1 1 2\n2,1,3\r\n");
+    CliResult result =
+        RunArgs({"calibrate", Path("map.bmp"), "--format=tab", "--points", Path("points.txt"),
+                 "--point", "3,-1,2", "--point", "4 -1 3 40 29", "--point", "9,0.5,2.5,20,15"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, Path("map.tab") + "\n");
+    const std::string text = TextOf(dir / "map.tab");
+    EXPECT_NE(text.find("  (3.000000,-1.000000) (40,29) Label \"Pt 4\",\r\n"), std::string::npos);
+    // Derived from corners 2 and 4, so from the pixel given for 4.
+    EXPECT_NE(text.find("  (3.000000,0.000000) (40,14) Label \"Pt 8\",\r\n"), std::string::npos);
+    EXPECT_NE(text.find("  (2.500000,0.500000) (20,15) Label \"Pt 9\"\r\n"), std::string::npos);
+
+    result = RunArgs({"calibrate", Path("map.bmp"), "--format", "geo", "--points",
+                      Path("points.txt"), "--bounds", "1,2,-1,3"});
+    EXPECT_EQ(result.code, 2);
+    EXPECT_NE(result.err.find("point 1 is given twice"), std::string::npos) << result.err;
+
+    for (const char* format : {"world", "cal"})
+        EXPECT_EQ(
+            RunArgs({"calibrate", Path("map.bmp"), "--format", format, "--bounds", "1,2,-1,3"})
+                .code,
+            0);
+    EXPECT_TRUE(fs::exists(dir / "map.bpw"));
+    EXPECT_TRUE(fs::exists(dir / "map_bmp.cal"));
+}
+
+TEST_F(CliTest, CalibrateRefusesWhatItCannotUse) {
+    const std::string image = Path("map.jpg");
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        const char* message;
+    } cases[] = {
+        {{"calibrate", image, "--bounds", "1,2,0,3"}, 2, "--format is required"},
+        {{"calibrate", image, "--format", "ozi", "--bounds", "1,2,0,3"},
+         2,
+         "--format must be map, cal, geo, gmw, jpr, world, jgw, bpw or tab"},
+        {{"calibrate", image, "--format", "map"}, 2, "point 1 is missing"},
+        {{"calibrate", image, "--format", "map", "--point", "1,2,3", "--point", "2,2,4", "--point",
+          "3,1,3"},
+         2,
+         "point 4 is missing"},
+        {{"calibrate", image, "--format", "map", "--bounds", "91,2,0,3"}, 2, "north latitude"},
+        {{"calibrate", image, "--format", "map", "--point", "0,1,1"}, 2, "1 to 9"},
+        {{"calibrate", "--format", "map"}, 2, "expected one IMAGE"},
+        {{"calibrate", image, "--format", "map", "--points", Path("none.txt")}, 1, "none.txt"},
+        {{"calibrate", Path("none.jpg"), "--format", "map", "--bounds", "1,2,0,3"}, 1, "none.jpg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const CliResult result = RunArgs(c.args);
+        EXPECT_EQ(result.code, c.code);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    WriteText(dir / "bad.txt", "1 1 1\n2 x\n");
+    const CliResult bad =
+        RunArgs({"calibrate", image, "--format", "map", "--points", Path("bad.txt")});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find("bad.txt, line 2:"), std::string::npos) << bad.err;
+    EXPECT_FALSE(fs::exists(dir / "map.map"));
+    EXPECT_NE(RunArgs({"--help"}).out.find("calibrate IMAGE --format"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace korvalen::cli

@@ -554,6 +554,26 @@ TEST(JpegEncode, FileHoldsTheEncodedBytesAndNothingElseIsLeft) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
 }
 
+TEST(JpegEncode, ProgressHearsEveryRowAndCanAbandonTheWrite) {
+    TempDir dir;
+    const Bitmap picture = MakeTestPicture(20, 6);
+    std::vector<int> rowsDone;
+    std::string error;
+    ASSERT_TRUE(WriteJpegFile(dir / "new.jpg", picture, 80, error, [&](int done, int total) {
+        EXPECT_EQ(total, 6);
+        rowsDone.push_back(done);
+        return true;
+    })) << error;
+    EXPECT_EQ(rowsDone, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+
+    WriteBytes(dir / "old.jpg", {1, 2, 3});
+    EXPECT_FALSE(
+        WriteJpegFile(dir / "old.jpg", picture, 80, error, [](int done, int) { return done < 3; }));
+    EXPECT_NE(error.find("cancelled"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(dir / "old.jpg"), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+}
+
 TEST(JpegEncode, SizesBeyondTheFormatAreRefusedBeforeWriting) {
     TempDir dir;
     struct Case {

@@ -1,0 +1,2 @@
+# Tests of the manual joining tools' geometry.
+korvalen_test(ToolGeometryTest joining/ToolGeometryTest.cpp)
