@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Settings.h"
+#include "geo/CalibPoints.h"
 
 namespace korvalen {
 
@@ -16,10 +17,11 @@ struct ProgramState {
 
     bool GridPatternJoin = false;     // the matrix holds a grid pattern whose join is not finished
     bool ResultUnsaved = false;       // the result map holds content that was not saved
-    bool CalibrationPending = false;  // calibration points of the result were not written
     bool GEMode = false;              // the result map came from a map-view capture
     bool CalibrateOffered = false;    // "Calibrate map" is offered on the result page
     std::string ResultNameHint;       // proposed file name for the result map
+    // The reference points of the result map; Pending while they were not written.
+    CalibrationState Calibration;
 
     // The language the texts are shown in: 0 English, 1 German.
     int Language() const { return EffectiveLanguage(settings); }

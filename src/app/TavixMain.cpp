@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include "geo/CalibrationWriter.h"
 #include "app/Dialogs.h"
 #include "app/FormTranslation.h"
 #include "app/IniFile.h"
@@ -57,7 +58,7 @@ TfTavixMain::TfTavixMain(ProgramState& state, Dialogs& dialogs, QWidget* parent)
     seNumCols->setValue(settings.defaultCols);
     JoinedCount = 0;
     state_.ResultUnsaved = false;
-    state_.CalibrationPending = false;
+    state_.Calibration.Pending = false;
     SavedResultName.clear();
     pcTavixMaps->setCurrentWidget(tsMaps);
     MapsLoaded = false;
@@ -223,7 +224,7 @@ bool TfTavixMain::CloseQuery() {
         return false;
     }
     const bool unsaved =
-        state_.ResultUnsaved || (state_.settings.saveCalibration && state_.CalibrationPending);
+        state_.ResultUnsaved || (state_.settings.saveCalibration && state_.Calibration.Pending);
     if (!unsaved)
         return true;
     // The break button has the focus: Enter alone must not throw away a result.
@@ -487,7 +488,7 @@ void TfTavixMain::miAboutClick() {
 }
 
 void TfTavixMain::miHomepageClick() {
-    if (!OpenUrl || !OpenUrl(QUrl(QString::fromLatin1(kHomepageAddress))))
+    if (!OpenUrl || !OpenUrl(QUrl(QString::fromLatin1(kProductWebAddress))))
         dialogs_.Error(Text("Error!"));
 }
 

@@ -37,9 +37,6 @@ class StretchedPicture;
 class TfAutomatic;
 struct ProgramState;
 
-// The address the Help menu opens.
-inline constexpr const char* kHomepageAddress = "https://korvalen.example.org/";
-
 // The main window: the single-maps page with the map matrix, the result page with the result
 // map, the menus, and every command of the job. It owns the matrix and the result map; the
 // program-wide values live in the ProgramState it is given.

@@ -89,6 +89,7 @@ void TfBandArea::BuildLayout() {
     sizes->addWidget(udBandHeight, 1, 1);
     bandLayout->addLayout(sizes);
     bandLayout->addWidget(BuildMoveCrosses(bandGroup, MoveButtonNames::Band(), false,
+                                           "Move search_band",
                                            [this](int tag) { MoveButtonClick(tag); }));
     connect(udBandWidth, &QSpinBox::valueChanged, this, [this] { UpDownChanged(); });
     connect(udBandHeight, &QSpinBox::valueChanged, this, [this] { UpDownChanged(); });
@@ -96,10 +97,8 @@ void TfBandArea::BuildLayout() {
     auto* areaGroup = new QGroupBox(QStringLiteral("Target_area"), pMap);
     auto* areaLayout = new QVBoxLayout(areaGroup);
     areaLayout->addWidget(BuildMoveCrosses(areaGroup, MoveButtonNames::Area(), true,
+                                           "Move target_area",
                                            [this](int tag) { MoveButtonClick(tag); }));
-    auto* keys =
-        new QLabel(QStringLiteral("Keys move the search_band, with Shift the area"), areaGroup);
-    keys->setWordWrap(true);
 
     auto* okButton = new QToolButton(pMap);
     okButton->setObjectName(QStringLiteral("sbOK"));
@@ -122,7 +121,6 @@ void TfBandArea::BuildLayout() {
 
     panel->addWidget(bandGroup);
     panel->addWidget(areaGroup);
-    panel->addWidget(keys);
     panel->addStretch(1);
     panel->addWidget(sbOK);
     panel->addWidget(sbAbort);

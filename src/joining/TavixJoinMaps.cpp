@@ -52,12 +52,11 @@ void TfJoinMaps::BuildLayout() {
     auto* pMap = new QWidget(this);
     pMap->setObjectName(QStringLiteral("pMap"));
     auto* panel = new QVBoxLayout(pMap);
-    auto* steps = new QLabel(QStringLiteral("1. Click a point on the search_band.\n\n"
-                                            "2. Click the same point on the target_map.\n\n"
-                                            "Right click: choose the first point again."),
-                             pMap);
-    steps->setObjectName(QStringLiteral("lSteps"));
-    steps->setWordWrap(true);
+    // The two steps, in the words the translation knows.
+    auto* firstStep = new QLabel(QStringLiteral("Set 1. point at search_band"), pMap);
+    auto* secondStep = new QLabel(QStringLiteral("Set point at target_map"), pMap);
+    for (QLabel* step : {firstStep, secondStep})
+        step->setWordWrap(true);
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("&Accept"), pMap);
     ok->setObjectName(QStringLiteral("bbOK"));
@@ -75,7 +74,8 @@ void TfJoinMaps::BuildLayout() {
     bbBreak = cancel;
     connect(bbOK, &QAbstractButton::clicked, this, &TfJoinMaps::bbOKClick);
     connect(bbBreak, &QAbstractButton::clicked, this, &TfJoinMaps::bbBreakClick);
-    panel->addWidget(steps);
+    panel->addWidget(firstStep);
+    panel->addWidget(secondStep);
     panel->addStretch(1);
     panel->addWidget(bbOK);
     panel->addWidget(bbBreak);

@@ -141,14 +141,14 @@ void TfMoveMap::BuildLayout() {
     lBestOverlap->setObjectName(QStringLiteral("lBestOverlap"));
     for (QLabel* l : {lOverlap, lBestOverlap})
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    values->addWidget(new QLabel(QStringLiteral("Actual"), agreement), 0, 0);
+    values->addWidget(new QLabel(QStringLiteral("Current"), agreement), 0, 0);
     values->addWidget(lOverlap, 0, 1);
     values->addWidget(new QLabel(QStringLiteral("Best"), agreement), 1, 0);
     values->addWidget(lBestOverlap, 1, 1);
 
     auto* moves = new QGroupBox(QStringLiteral("Move map"), pMap);
     auto* movesLayout = new QVBoxLayout(moves);
-    movesLayout->addWidget(BuildMoveCrosses(moves, MoveButtonNames::Band(), false,
+    movesLayout->addWidget(BuildMoveCrosses(moves, MoveButtonNames::Band(), false, "Move map",
                                             [this](int tag) { MoveButtonClick(tag); }));
 
     auto* overlap = MakeButton(pMap, "sbOverlap", "Show_overlap");

@@ -299,8 +299,10 @@ TEST_F(ResultSaving, RefusingTheOtherFormatWritesNothing) {
     EXPECT_EQ(w.SavedResultName, "earlier.jpg");
 }
 
+// Large enough to be encoded in strips on several threads: the window still hears of the
+// progress on its own thread.
 TEST_F(ResultSaving, LongWriteLetsTheWindowRepaintUnderTheWaitCursor) {
-    TfTavixMain& w = OpenWithResult(MakeTestPicture(1600, 1200, 4), true);
+    TfTavixMain& w = OpenWithResult(MakeTestPicture(1800, 1200, 4), true);
     Answer(dir / "big.jpg", 0);
     bool ran = false;
     bool fileThere = true;

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "MainWindowFixture.h"
+#include "geo/CalibrationWriter.h"
 #include "app/IniFile.h"
 #include "app/MatrixDrawing.h"
 #include "app/MatrixPicture.h"
@@ -129,7 +130,7 @@ TEST_F(MainWindow, CloseQueryWithUnsavedResult) {
 
     // Pending calibration asks only while calibration files are written automatically.
     state.ResultUnsaved = false;
-    state.CalibrationPending = true;
+    state.Calibration.Pending = true;
     state.settings.saveCalibration = true;
     EXPECT_FALSE(w.close());
     EXPECT_EQ(dialogs.selectionsAsked.size(), 2u);
@@ -143,7 +144,7 @@ TEST_F(MainWindow, CloseWithoutPendingWorkDoesNotAsk) {
     state.settings.saveCalibration = false;
     TfTavixMain& w = Open();
     state.settings.saveCalibration = false;
-    state.CalibrationPending = true;
+    state.Calibration.Pending = true;
     EXPECT_TRUE(w.close());
     EXPECT_TRUE(dialogs.selectionsAsked.empty());
 }
@@ -435,7 +436,7 @@ TEST_F(MainWindow, HomepageFailureSaysError) {
         return false;
     };
     Action("miHomepage")->trigger();
-    EXPECT_EQ(opened, QUrl(QString::fromLatin1(kHomepageAddress)));
+    EXPECT_EQ(opened, QUrl(QString::fromLatin1(kProductWebAddress)));
     EXPECT_EQ(dialogs.asked.last(), QStringLiteral("error: Error!"));
 }
 
