@@ -220,7 +220,8 @@ void CjpegSamePixels(benchmark::State& state) {
         static_cast<double>(fs::file_size(files.theirs)) / (1024.0 * 1024.0);
 }
 
-// For reading the figures: saving an already composed result, and composing alone.
+// For reading the figures: saving an already composed result, composing alone, and making
+// the white result bitmap alone.
 void SaveComposedJpeg(benchmark::State& state) {
     Bitmap result = korvalen::ComposeResultMap(Files().matrix, PixelFormat::Bits24);
     for (auto _ : state) {
@@ -237,10 +238,18 @@ void ComposeOnly(benchmark::State& state) {
     }
 }
 
+void AllocateResultOnly(benchmark::State& state) {
+    for (auto _ : state) {
+        Bitmap result(kResultSide, kResultSide, PixelFormat::Bits24);
+        benchmark::DoNotOptimize(result.Row(0));
+    }
+}
+
 // The order matters: the peak memory is read before anything else has made a result bitmap.
 BENCHMARK(ComposeAndSaveJpeg)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(CjpegSamePixels)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(SaveComposedJpeg)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(ComposeOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(AllocateResultOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace

@@ -1,6 +1,7 @@
 # The engine: standard C++ and libjpeg only, no Qt.
 add_library(korvalen_core STATIC
     src/images/Bitmap.cpp
+    src/images/PixelMemory.cpp
     src/images/Palette.cpp
     src/images/PixelConvert.cpp
     src/images/BitmapOps.cpp
@@ -19,7 +20,8 @@ add_library(korvalen_core STATIC
     src/app/TranslationTable.cpp
 )
 target_include_directories(korvalen_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(korvalen_core PUBLIC JPEG::JPEG)
+find_package(Threads REQUIRED)
+target_link_libraries(korvalen_core PUBLIC JPEG::JPEG Threads::Threads)
 
 # The engine must stay free of Qt so that it builds and tests without a display.
 get_target_property(_core_libs korvalen_core LINK_LIBRARIES)

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "images/PixelMemory.h"
+
 namespace korvalen {
 
 // Pixel formats of single maps and result maps. The value is the bit count.
@@ -69,7 +71,7 @@ private:
     int height_ = 0;
     PixelFormat format_ = PixelFormat::Bits24;
     size_t stride_ = 0;
-    std::vector<uint8_t> pixels_;
+    std::vector<uint8_t, PixelAllocator<uint8_t>> pixels_;
     std::vector<Rgb> palette_;
 };
 

@@ -83,8 +83,9 @@ Rect MoveMapGeometry::MeasuredBox() const {
 }
 
 void MoveMapGeometry::Recompute() {
-    overlapBox_ = {std::min(newBox_.left, targetBox_.right),
-                   std::min(newBox_.top, targetBox_.bottom), targetBox_.right, targetBox_.bottom};
+    // Where both pictures lie: normally from the half's top-left to the target's bottom-right,
+    // but never beyond the half (an overlap wider than the half) nor above the target.
+    overlapBox_ = Intersection(newBox_, targetBox_);
     const bool along =
         horizontal_ ? newBox_.left + 2 < targetBox_.right : newBox_.top + 2 < targetBox_.bottom;
     hasOverlap_ = along && !IsEmpty(MeasuredBox());
@@ -109,7 +110,6 @@ bool MoveMapGeometry::Measure(std::vector<uint8_t>* mismatch) {
         return false;
     const Rect inner = MeasuredBox();
     const int64_t area = int64_t{inner.Width()} * inner.Height();
-    // Pixels where only one picture lies are misses.
     const Rect both = Intersection(inner, Intersection(targetBox_, newBox_));
     int64_t hits = 0;
     if (mismatch != nullptr)

@@ -24,6 +24,7 @@ public:
     int CompositeHeight() const { return compositeHeight_; }
     const Rect& TargetBox() const { return targetBox_; }
     const Rect& NewBox() const { return newBox_; }
+    // Where the half lies over the target.
     const Rect& OverlapBox() const { return overlapBox_; }
     bool HasOverlap() const { return hasOverlap_; }
     // The pixels a measurement compares: the overlap box without its first row and column.
@@ -34,7 +35,7 @@ public:
     void PlaceNewAt(Point topLeft);
     // Measures the overlap when there is one (false otherwise, nothing changes). With a
     // mismatch vector, it receives one byte per pixel of MeasuredBox(), row by row: 1 where
-    // the pictures disagree or one of them is missing.
+    // the pictures disagree.
     bool Measure(std::vector<uint8_t>* mismatch = nullptr);
     int OverlapPermille() const { return overlapPermille_; }
     int BestPermille() const { return bestPermille_; }

@@ -140,17 +140,28 @@ void ImageBox::SetImage(QImage image) {
     update();
 }
 
+void ImageBox::SetEnlarged(bool enlarged) {
+    enlarged_ = enlarged;
+    update();
+}
+
 void ImageBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     if (image_.isNull())
         return;
     QSize shown = image_.size();
-    if (shown.width() > width() || shown.height() > height())
+    if (shown.width() > width() || shown.height() > height()) {
         shown.scale(size(), Qt::KeepAspectRatio);
+    } else if (enlarged_) {
+        const int factor = std::max(1, std::min(width() / shown.width(), height() / shown.height()));
+        shown *= factor;
+    }
     const QRect place(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2),
                       shown);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, shown != image_.size());
+    // Reduced pictures are smoothed; enlarged ones keep one block per pixel.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                          shown.width() < image_.width() || shown.height() < image_.height());
     painter.drawImage(place, image_);
 }
 

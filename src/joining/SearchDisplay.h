@@ -62,12 +62,15 @@ public:
     explicit ImageBox(QWidget* parent = nullptr);
     void SetImage(QImage image);
     const QImage& Image() const { return image_; }
+    // Small pictures are enlarged by the largest whole factor that fits, pixels kept sharp.
+    void SetEnlarged(bool enlarged);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QImage image_;
+    bool enlarged_ = false;
 };
 
 // The distribution chart: one byte per centre position (a correlation or 255 for unscored),

@@ -30,8 +30,9 @@ namespace {
 constexpr int kDoneIntervalMs = 200;
 // Band pictures larger than this are shown reduced, so the panel keeps room for the rest.
 constexpr int kMaxPictureSide = 150;
-constexpr int kMinPictureWidth = 100;
-constexpr int kMinPanelWidth = 220;
+constexpr int kMinPictureWidth = 118;
+constexpr int kMinPanelWidth = 260;
+constexpr int kOverviewWidth = 100;
 constexpr int kOverviewHeight = 88;
 
 enum FrameSlot { kSearchAreaFrame, kBandFrame, kBestFrame };
@@ -193,8 +194,8 @@ void TfAutomatic::BuildLayout() {
     pictures->addWidget(caption("lBestMap", "best_result"), 0, 1);
     pictures->addWidget(iBandMap, 1, 0, Qt::AlignHCenter);
     pictures->addWidget(iBestMap, 1, 1, Qt::AlignHCenter);
-    pictures->addWidget(caption("lCurrentMatches", "actually_matches"), 2, 0);
-    pictures->addWidget(caption("lBestMatches", "best matches"), 2, 1);
+    // The matches of the position being scored under the band, those of the best under it.
+    pictures->addWidget(caption("lMatches", "matches"), 2, 0, 1, 2);
     pictures->addWidget(iCurrentMatches, 3, 0, Qt::AlignHCenter);
     pictures->addWidget(iBestMatches, 3, 1, Qt::AlignHCenter);
     panel->addLayout(pictures);
@@ -215,7 +216,7 @@ void TfAutomatic::BuildLayout() {
     best->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     counters->addWidget(current, 0, 1);
     counters->addWidget(best, 0, 2);
-    counters->addWidget(NewLabel(pMap, "lHits", "matches"), 1, 0);
+    counters->addWidget(NewLabel(pMap, "lHits", "hits"), 1, 0);
     counters->addWidget(stHits, 1, 1);
     counters->addWidget(stHitsMax, 1, 2);
     counters->addWidget(lAllHits, 2, 0, 1, 3);
@@ -238,6 +239,7 @@ void TfAutomatic::BuildLayout() {
     auto* bottom = new QGridLayout;
     bottom->setSpacing(4);
     iChart = NewImageBox(pMap, "iChart");
+    iChart->SetEnlarged(true);  // a small search area would leave a dot of a chart
     iMatrix = NewImageBox(pMap, "iMatrix");
     bottom->addWidget(caption("lChart", "distribution_chart"), 0, 0);
     bottom->addWidget(caption("lMatrix", "Overview"), 0, 1);
@@ -268,9 +270,9 @@ void TfAutomatic::SizePictures() {
         box->setFixedSize(picture);
     const int panelWidth = std::max(kMinPanelWidth, 2 * picture.width() + 24);
     pMap->setFixedWidth(panelWidth);
-    const int half = (panelWidth - 12) / 2;
-    iChart->setFixedSize(half, std::min(half, 120));
-    iMatrix->setFixedSize(half, kOverviewHeight);
+    const int chartWidth = panelWidth - 12 - kOverviewWidth;
+    iChart->setFixedSize(chartWidth, std::min(chartWidth, 120));
+    iMatrix->setFixedSize(kOverviewWidth, kOverviewHeight);
 }
 
 void TfAutomatic::CopyMainWindowPlacement() {

@@ -91,15 +91,16 @@ protected:
     std::unique_ptr<TfAutomatic> window;
     int toolsSeen = 0;
 
-    // Acts on the tool of type T as soon as it is the modal window.
+    // Acts on the tool of type T as soon as it is the modal window; looks again every 10 ms.
     template <typename T>
-    void WhenOpen(std::function<void(T&)> act, int triesLeft = 200) {
-        QTimer::singleShot(triesLeft == 200 ? 0 : 10, &timers, [this, act, triesLeft] {
-            if (auto* tool = qobject_cast<T*>(QApplication::activeModalWidget())) {
+    void WhenOpen(std::function<void(T&)> act, int retries = 200, int delayMs = 0) {
+        QTimer::singleShot(delayMs, &timers, [this, act, retries] {
+            auto* tool = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (tool && !qobject_cast<TfAutomatic*>(tool)) {
                 ++toolsSeen;
                 act(*tool);
-            } else if (triesLeft > 0) {
-                WhenOpen<T>(act, triesLeft - 1);
+            } else if (retries > 0) {
+                WhenOpen<T>(act, retries - 1, 10);
             }
         });
     }
@@ -115,6 +116,37 @@ protected:
     // The new map's place in the target that the accepted join implies.
     Point JoinPosition() const { return window->ResultPos - join.request.BandPos; }
 };
+
+TEST_F(AutomaticTools, EachAlgorithmOpensItsToolFirst) {
+    struct Case {
+        uint8_t algorithm;
+        bool askJoinPoints;
+        const char* tool;  // nullptr: the search starts at once
+    };
+    const Case cases[] = {{1, true, nullptr},
+                          {2, false, "korvalen::TfBandArea"},
+                          {3, false, nullptr},
+                          {3, true, "korvalen::TfJoinMaps"},
+                          {4, false, "korvalen::TfJoinMaps"},
+                          {5, false, "korvalen::TfMoveMap"}};
+    for (const Case& c : cases) {
+        window.reset();
+        join.request.AskJoinPoints = c.askJoinPoints;
+        QString opened;
+        WhenOpen<QDialog>(
+            [&opened](QDialog& tool) {
+                opened = QString::fromLatin1(tool.metaObject()->className());
+                tool.reject();
+            },
+            0);
+        Run(c.algorithm);
+        EXPECT_EQ(opened, c.tool ? QString::fromLatin1(c.tool) : QString()) << int{c.algorithm};
+        // Given up, the tool leaves the search held after scoring the start position.
+        if (c.tool)
+            EXPECT_EQ(window->Search().State().PositionCount, 1) << int{c.algorithm};
+        QApplication::processEvents();  // the look for a tool ends
+    }
+}
 
 TEST_F(AutomaticTools, SearchBandDefinedByHandFindsTheJoin) {
     WhenOpen<TfBandArea>([](TfBandArea& tool) {

@@ -358,6 +358,14 @@ TEST(MoveMapGeometry, BoxesAndTheFortyNineMeasuredColumns) {
     EXPECT_EQ(vertical.OverlapPermille(), 1000);
 }
 
+TEST(MoveMapGeometry, AnOverlapWiderThanTheHalfIsMeasuredWhereBothLie) {
+    MoveFixture f;
+    const Bitmap narrow = Cut(f.world, {200, 0, 300, 600});
+    const MoveMapGeometry g(true, f.target, narrow, {200, 0}, 0);
+    EXPECT_EQ(g.OverlapBox(), (Rect{200, 60, 300, 660}));
+    EXPECT_EQ(g.OverlapPermille(), 1000);
+}
+
 TEST(MoveMapGeometry, CountsRedAgreementInPerMilleAndMarksTheMisses) {
     // Black target; the half black but for a few red pixels.
     Bitmap target(40, 30, PixelFormat::Bits8);
@@ -388,11 +396,13 @@ TEST(MoveMapGeometry, CountsRedAgreementInPerMilleAndMarksTheMisses) {
     const MoveMapGeometry loose(true, target, half, {30, 0}, 255);
     EXPECT_EQ(loose.OverlapPermille(), 1000);
 
-    // Moving the half up leaves rows without target in the box: they are misses.
+    // Moved up, the half leaves the target's bottom rows: only the rows of both are measured.
     g.MoveBy(0, -3);
     ASSERT_TRUE(g.Measure(&mismatch));
-    EXPECT_EQ(g.MeasuredBox(), (Rect{31, 1, 40, 33}));
-    EXPECT_EQ(std::count(mismatch.begin(), mismatch.begin() + 9, 1), 9);
+    EXPECT_EQ(g.OverlapBox(), (Rect{30, 3, 40, 30}));
+    EXPECT_EQ(g.MeasuredBox(), (Rect{31, 4, 40, 30}));
+    EXPECT_EQ(mismatch.size(), 9u * 26u);
+    EXPECT_EQ(std::count(mismatch.begin(), mismatch.end(), 1), 2);
 }
 
 TEST(MoveMapGeometry, DifferentPixelFormatsOfTheSamePictureAgree) {
