@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <memory>
 
+#include "app/CommandGuards.h"
 #include "app/ProgramState.h"
 #include "app/QtDialogs.h"
 #include "app/SettingsLocation.h"
@@ -13,11 +14,6 @@
 
 namespace korvalen {
 namespace {
-
-std::filesystem::path ToPath(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 // The dialogs belong to the main window, which needs them before it exists; this hands every
 // call on to the real dialogs once the window has been created.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/CommandGuards.h"
 #include "app/Dialogs.h"
 #include "app/Translator.h"
 #include "images/BmpCodec.h"
@@ -15,23 +16,6 @@ namespace korvalen {
 namespace fs = std::filesystem;
 
 namespace {
-
-QString FromPath(const fs::path& path) {
-    return QString::fromStdString(DisplayPath(path));
-}
-
-fs::path ToPath(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Writes the whole map or nothing: the writers go through a temporary file, and whatever
 // goes wrong comes back as a message that names the file.

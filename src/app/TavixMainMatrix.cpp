@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/CommandGuards.h"
 #include "app/Dialogs.h"
 #include "app/MatrixPicture.h"
 #include "app/ProgramState.h"
@@ -23,57 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const QString kMapFileFilter = QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp");
-
-fs::path ToPath(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-QString FromPath(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return QString::fromUtf8(reinterpret_cast<const char*>(text.data()),
-                             static_cast<qsizetype>(text.size()));
-}
-
-// The hourglass for the length of a scope.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-// While a loop lets events through, no other command may change the matrix under it: the
-// pages and every action are disabled and get their states back afterwards.
-class CommandLock {
-public:
-    CommandLock(QMainWindow* window, bool& busy) : window_(window), busy_(busy) {
-        busy_ = true;
-        for (QAction* action : window->findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
-            if (action->isEnabled()) {
-                enabled_.push_back(action);
-                action->setEnabled(false);
-            }
-        }
-        window->centralWidget()->setEnabled(false);
-        window->menuBar()->setEnabled(false);
-    }
-    ~CommandLock() {
-        for (QAction* action : enabled_)
-            action->setEnabled(true);
-        window_->centralWidget()->setEnabled(true);
-        window_->menuBar()->setEnabled(true);
-        busy_ = false;
-    }
-    CommandLock(const CommandLock&) = delete;
-    CommandLock& operator=(const CommandLock&) = delete;
-
-private:
-    QMainWindow* window_;
-    bool& busy_;
-    std::vector<QAction*> enabled_;
-};
 
 }  // namespace
 

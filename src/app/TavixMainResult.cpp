@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/CommandGuards.h"
 #include "app/Dialogs.h"
 #include "app/MatrixPicture.h"
 #include "app/ProgramState.h"
@@ -35,57 +36,6 @@ namespace {
 constexpr qint64 kRepaintIntervalMs = 40;
 // Writes quicker than this show no progress bar, so that small maps do not flicker.
 constexpr qint64 kProgressBarDelayMs = 250;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-// Marks the window busy for a scope: no other command, no close and no activation work runs
-// while the events of a long write are let through.
-class BusyFlag {
-public:
-    explicit BusyFlag(bool& busy) : busy_(busy), was_(busy) { busy_ = true; }
-    ~BusyFlag() { busy_ = was_; }
-    BusyFlag(const BusyFlag&) = delete;
-    BusyFlag& operator=(const BusyFlag&) = delete;
-
-private:
-    bool& busy_;
-    bool was_;
-};
-
-// Locks every command while a loop over the cells lets all events through; the Break button
-// in the status bar stays usable.
-class CommandLock {
-public:
-    CommandLock(QMainWindow* window, bool& busy) : window_(window), busy_(busy) {
-        for (QAction* action : window->findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
-            if (action->isEnabled()) {
-                enabled_.push_back(action);
-                action->setEnabled(false);
-            }
-        }
-        window->centralWidget()->setEnabled(false);
-        window->menuBar()->setEnabled(false);
-    }
-    ~CommandLock() {
-        for (QAction* action : enabled_)
-            action->setEnabled(true);
-        window_->centralWidget()->setEnabled(true);
-        window_->menuBar()->setEnabled(true);
-    }
-    CommandLock(const CommandLock&) = delete;
-    CommandLock& operator=(const CommandLock&) = delete;
-
-private:
-    QMainWindow* window_;
-    BusyFlag busy_;
-    std::vector<QAction*> enabled_;
-};
 
 // Lets pending events run at a bounded rate while rows are written and, once the write has
 // taken a while, shows the rows done (when show is given). The first call already lets events

@@ -142,8 +142,9 @@ TEST_F(AutomaticTools, EachAlgorithmOpensItsToolFirst) {
         Run(c.algorithm);
         EXPECT_EQ(opened, c.tool ? QString::fromLatin1(c.tool) : QString()) << int{c.algorithm};
         // Given up, the tool leaves the search held after scoring the start position.
-        if (c.tool)
+        if (c.tool) {
             EXPECT_EQ(window->Search().State().PositionCount, 1) << int{c.algorithm};
+        }
         QApplication::processEvents();  // the look for a tool ends
     }
 }
