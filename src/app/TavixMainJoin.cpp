@@ -41,10 +41,9 @@ public:
         search.Matrix = &window_.Matrix;
         if (cell && neighbour) {
             // Translated before the names go in, so that a name is never translated.
-            search.JoinCaption = TranslatedFormat(
-                kJoinCaptionFormat, window_.state_.Language(),
-                {cell->Name, std::to_string(cell->Row), std::to_string(cell->Col),
-                 neighbour->Name});
+            search.JoinCaption = TranslatedFormat(kJoinCaptionFormat, window_.state_.Language(),
+                                                  {cell->Name, std::to_string(cell->Row),
+                                                   std::to_string(cell->Col), neighbour->Name});
         }
         search.ShowSettings = [this] { window_.miSettingsClick(); };
         if (window_.PrepareSelfSearchWindow)

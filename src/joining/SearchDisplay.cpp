@@ -154,8 +154,7 @@ void ImageBox::paintEvent(QPaintEvent*) {
     if (shown.width() > width() || shown.height() > height()) {
         shown.scale(size(), Qt::KeepAspectRatio);
     } else if (enlarged_) {
-        const int factor = std::max(1, std::min(width() / shown.width(), height() / shown.height()));
-        shown *= factor;
+        shown.scale(size(), Qt::KeepAspectRatio);
     }
     const QRect place(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2),
                       shown);
@@ -167,8 +166,8 @@ void ImageBox::paintEvent(QPaintEvent*) {
 
 // ---- ChartRenderer --------------------------------------------------------------------------
 
-void ChartRenderer::Render(const std::vector<uint8_t>& chart, int width, int height,
-                           QSize maxSize, QImage& image) {
+void ChartRenderer::Render(const std::vector<uint8_t>& chart, int width, int height, QSize maxSize,
+                           QImage& image) {
     if (width <= 0 || height <= 0 || chart.size() < static_cast<size_t>(width) * height ||
         maxSize.width() <= 0 || maxSize.height() <= 0) {
         image = QImage();

@@ -62,7 +62,7 @@ public:
     explicit ImageBox(QWidget* parent = nullptr);
     void SetImage(QImage image);
     const QImage& Image() const { return image_; }
-    // Small pictures are enlarged by the largest whole factor that fits, pixels kept sharp.
+    // Small pictures are enlarged to fit the box, their pixels kept sharp.
     void SetEnlarged(bool enlarged);
 
 protected:

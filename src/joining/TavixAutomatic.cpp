@@ -104,7 +104,7 @@ TfAutomatic::TfAutomatic(JoinRequest& request, const Settings& settings, Dialogs
       mainWindow_(mainWindow),
       language_(EffectiveLanguage(settings)),
       search_(std::make_unique<SelfSearch>(request, SearchSettingsFrom(settings),
-                                            static_cast<SearchHost&>(*this))),
+                                           static_cast<SearchHost&>(*this))),
       disaccord_(ColourOfValue(settings.disaccordColor)) {
     setObjectName(QStringLiteral("fAutomatic"));
     setWindowTitle(QStringLiteral("Automatic_tavix"));

@@ -37,8 +37,8 @@ public:
     ~TfAutomatic() override;
 
     // Set before the window is shown.
-    QString JoinCaption;                // translated caption; the request's caption when empty
-    const MapMatrix* Matrix = nullptr;  // which maps the overview shows joined
+    QString JoinCaption;                 // translated caption; the request's caption when empty
+    const MapMatrix* Matrix = nullptr;   // which maps the overview shows joined
     std::function<void()> ShowSettings;  // the settings dialog, shown without blocking
     // Shows the preview; a TfTavixPreview when not set (tests script it).
     std::function<bool(const PreviewRequest&)> PreviewRunner;

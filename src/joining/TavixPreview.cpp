@@ -158,16 +158,15 @@ void TfTavixPreview::FormActivate() {
     if (layout())
         layout()->activate();
     sbPreview->horizontalScrollBar()->setValue(scroll);
-    QTimer::singleShot(0, this, [this, scroll] {
-        sbPreview->horizontalScrollBar()->setValue(scroll);
-    });
+    QTimer::singleShot(0, this,
+                       [this, scroll] { sbPreview->horizontalScrollBar()->setValue(scroll); });
 
     overlapHidden_ = false;
     if (!computeTotal_) {
         overlapHidden_ = true;
-        SetCaption(TranslatedFormat(kBandCaption, language_,
-                                    {std::to_string(request_.bandCorrelation),
-                                     std::to_string(request_.minCorrelation)}));
+        SetCaption(TranslatedFormat(
+            kBandCaption, language_,
+            {std::to_string(request_.bandCorrelation), std::to_string(request_.minCorrelation)}));
     } else {
         ComputeTotalCorrelation();
     }
@@ -204,14 +203,14 @@ void TfTavixPreview::ComputeTotalCorrelation() {
         const WaitCursor hourglass;
         const OverlapScore score =
             korvalen::TotalCorrelation(*request_.map, *request_.target, request_.offset,
-                             request_.spreading, &preview_, disaccordColor_);
+                                       request_.spreading, &preview_, disaccordColor_);
         totalCorrelation_ = score.correlation;
     }
     ShowPreviewBitmap();
-    SetCaption(TranslatedFormat(kTotalCaption, language_,
-                                {std::to_string(totalCorrelation_),
-                                 std::to_string(request_.bandCorrelation),
-                                 std::to_string(request_.minCorrelation)}));
+    SetCaption(TranslatedFormat(
+        kTotalCaption, language_,
+        {std::to_string(totalCorrelation_), std::to_string(request_.bandCorrelation),
+         std::to_string(request_.minCorrelation)}));
     sbOverlap->setText(Text("Hide_overlap"));
 }
 

@@ -117,9 +117,9 @@ protected:
             for (int x = 0; x < width; ++x) {
                 bool covered = false;
                 for (const Tile& t : tiles) {
-                    covered = covered || (t.row <= rows && t.col <= cols && x >= t.at.x &&
-                                          x < t.at.x + kTileWidth && y >= t.at.y &&
-                                          y < t.at.y + kTileHeight);
+                    covered = covered ||
+                              (t.row <= rows && t.col <= cols && x >= t.at.x &&
+                               x < t.at.x + kTileWidth && y >= t.at.y && y < t.at.y + kTileHeight);
                 }
                 const uint8_t expected =
                     covered ? picture8.Row(kOrigin.y + y)[kOrigin.x + x] : white;
@@ -135,7 +135,7 @@ TEST_F(JoinCommands, TavixMapsJoinsOneRowAndShowsTheComposedResult) {
     FillMatrix(1, 2, kTwoByTwo);
     auto* start = Find<QPushButton>("bbTavixMaps");
     ASSERT_TRUE(start->isEnabled());
-    dialogs.selections = {1};       // self-search
+    dialogs.selections = {1};        // self-search
     dialogs.confirmations = {true};  // look at the result
     start->click();
 
