@@ -23,7 +23,8 @@ constexpr const char* kNextIndexProperty = "korvalenNextComponentIndex";
 // widgets created later (pictures, dynamic buttons) never shift the others' records.
 int ComponentIndex(QWidget* form, QObject* object) {
     QVariant index = object->property(kIndexProperty);
-    if (index.isValid()) return index.toInt();
+    if (index.isValid())
+        return index.toInt();
     const int next = form->property(kNextIndexProperty).toInt();
     form->setProperty(kNextIndexProperty, next + 1);
     object->setProperty(kIndexProperty, next);
@@ -33,13 +34,14 @@ int ComponentIndex(QWidget* form, QObject* object) {
 class FormTranslator {
 public:
     FormTranslator(QWidget* form, int language)
-        : form_(form), name_(form->objectName().isEmpty() ? form->metaObject()->className()
-                                                          : form->objectName().toStdString()),
+        : form_(form),
+          name_(form->objectName().isEmpty() ? form->metaObject()->className()
+                                             : form->objectName().toStdString()),
           language_(language) {}
 
     QString Text(int component, int sub, const QString& current) const {
-        return QString::fromStdString(TranslateCached(name_, component, sub, language_,
-                                                      current.toStdString()));
+        return QString::fromStdString(
+            TranslateCached(name_, component, sub, language_, current.toStdString()));
     }
 
     void Translate(QObject* object) {
@@ -51,7 +53,8 @@ public:
             if (!button->toolTip().isEmpty() || HasRecord(index, 1))
                 button->setToolTip(Text(index, 1, button->toolTip()));
         } else if (auto* label = qobject_cast<QLabel*>(object)) {
-            if (label->pixmap().isNull()) label->setText(Text(index, 0, label->text()));
+            if (label->pixmap().isNull())
+                label->setText(Text(index, 0, label->text()));
         } else if (auto* group = qobject_cast<QGroupBox*>(object)) {
             group->setTitle(Text(index, 0, group->title()));
         } else if (auto* tabs = qobject_cast<QTabWidget*>(object)) {
@@ -84,7 +87,8 @@ private:
 bool InsideOtherWindow(const QWidget* form, const QObject* object) {
     for (const QObject* o = object; o && o != form; o = o->parent()) {
         const auto* widget = qobject_cast<const QWidget*>(o);
-        if (widget && widget->isWindow() && !qobject_cast<const QMenu*>(widget)) return true;
+        if (widget && widget->isWindow() && !qobject_cast<const QMenu*>(widget))
+            return true;
     }
     return false;
 }
@@ -96,7 +100,8 @@ void TranslateForm(QWidget* form, int language) {
     form->setWindowTitle(translator.Text(-1, 0, form->windowTitle()));
     const QList<QObject*> objects = form->findChildren<QObject*>();
     for (QObject* object : objects)
-        if (!InsideOtherWindow(form, object)) translator.Translate(object);
+        if (!InsideOtherWindow(form, object))
+            translator.Translate(object);
 }
 
 }  // namespace korvalen

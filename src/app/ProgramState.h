@@ -15,11 +15,11 @@ struct ProgramState {
     Settings settings;
     std::filesystem::path settingsFile;
 
-    bool GridPatternJoin = false;     // the matrix holds a grid pattern whose join is not finished
-    bool ResultUnsaved = false;       // the result map holds content that was not saved
-    bool GEMode = false;              // the result map came from a map-view capture
-    bool CalibrateOffered = false;    // "Calibrate map" is offered on the result page
-    std::string ResultNameHint;       // proposed file name for the result map
+    bool GridPatternJoin = false;   // the matrix holds a grid pattern whose join is not finished
+    bool ResultUnsaved = false;     // the result map holds content that was not saved
+    bool GEMode = false;            // the result map came from a map-view capture
+    bool CalibrateOffered = false;  // "Calibrate map" is offered on the result page
+    std::string ResultNameHint;     // proposed file name for the result map
     // The reference points of the result map; Pending while they were not written.
     CalibrationState Calibration;
 

@@ -55,8 +55,10 @@ std::optional<Dialogs::FileAnswer> RunFileDialog(QWidget* parent, const Dialogs:
     dialog.setNameFilters(filters);
     if (r.filterIndex >= 0 && r.filterIndex < filters.size())
         dialog.selectNameFilter(filters[r.filterIndex]);
-    if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (!r.fileName.isEmpty())
+        dialog.selectFile(r.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
     return Dialogs::FileAnswer{dialog.selectedFiles().first(),
                                static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
 }
@@ -73,13 +75,15 @@ std::optional<Dialogs::FileAnswer> QtDialogs::SaveFile(const FileRequest& reques
 
 std::optional<QString> QtDialogs::ChooseFolder(const QString& title, const QString& start) {
     const QString folder = QFileDialog::getExistingDirectory(parent_, title, start);
-    if (folder.isEmpty()) return std::nullopt;
+    if (folder.isEmpty())
+        return std::nullopt;
     return folder;
 }
 
 std::optional<QColor> QtDialogs::ChooseColour(const QColor& initial) {
     const QColor colour = QColorDialog::getColor(initial, parent_);
-    if (!colour.isValid()) return std::nullopt;
+    if (!colour.isValid())
+        return std::nullopt;
     return colour;
 }
 

@@ -16,7 +16,9 @@ QString VersionText() {
     return QStringLiteral("%1.%2%3").arg(kVersionMajor).arg(QString()).arg(kVersionMinor);
 }
 
-QDate ReleaseDate() { return QDate(2006, 12, 26); }
+QDate ReleaseDate() {
+    return QDate(2006, 12, 26);
+}
 
 QPixmap ProgramPicture(int size) {
     QPixmap picture(size, size);
@@ -63,14 +65,14 @@ TfAbout::TfAbout(bool withCloseButton, QWidget* parent) : QDialog(parent) {
     big.setPointSize(big.pointSize() + 6);
     name->setFont(big);
     layout->addWidget(name);
-    auto* version = new QLabel(QStringLiteral("Version %1  (%2)")
-                                   .arg(VersionText(),
-                                        QLocale().toString(ReleaseDate(), QLocale::ShortFormat)),
-                               this);
+    auto* version =
+        new QLabel(QStringLiteral("Version %1  (%2)")
+                       .arg(VersionText(), QLocale().toString(ReleaseDate(), QLocale::ShortFormat)),
+                   this);
     version->setAlignment(Qt::AlignCenter);
     layout->addWidget(version);
-    auto* purpose = new QLabel(
-        QStringLiteral("Joins map images into one map and geo-references it."), this);
+    auto* purpose =
+        new QLabel(QStringLiteral("Joins map images into one map and geo-references it."), this);
     purpose->setAlignment(Qt::AlignCenter);
     layout->addWidget(purpose);
     bbClose = new QPushButton(QStringLiteral("Close"), this);

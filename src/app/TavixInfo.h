@@ -10,8 +10,8 @@ namespace korvalen {
 // The program's version: major 2, minor "33".
 constexpr int kVersionMajor = 2;
 constexpr int kVersionMinor = 33;
-QString VersionText();           // "2.33"
-QDate ReleaseDate();             // 26 December 2006
+QString VersionText();             // "2.33"
+QDate ReleaseDate();               // 26 December 2006
 QPixmap ProgramPicture(int size);  // the program's own picture: a folded map sheet
 
 // The About box.

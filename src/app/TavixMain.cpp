@@ -18,7 +18,6 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "geo/CalibrationWriter.h"
 #include "app/Dialogs.h"
 #include "app/FormTranslation.h"
 #include "app/IniFile.h"
@@ -27,6 +26,7 @@
 #include "app/SettingsLocation.h"
 #include "app/TavixInfo.h"
 #include "app/Translator.h"
+#include "geo/CalibrationWriter.h"
 
 namespace korvalen {
 

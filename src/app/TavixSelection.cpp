@@ -37,12 +37,14 @@ TfSelection::TfSelection(int language, QWidget* parent) : QDialog(parent), langu
 }
 
 void TfSelection::BuildLayout() {
-    if (built_) return;
+    if (built_)
+        return;
     built_ = true;
     const int n = static_cast<int>(Options.size());
     const int s = FontSize;
     int longest = 0;
-    for (const QString& option : Options) longest = std::max(longest, static_cast<int>(option.size()));
+    for (const QString& option : Options)
+        longest = std::max(longest, static_cast<int>(option.size()));
     int w = longest * s * 3 / 4 + 20;
     w = std::max(w, static_cast<int>(DialogCaption.size()) * s);
     DialogWidth = w;
@@ -88,20 +90,25 @@ void TfSelection::BuildLayout() {
     QPushButton* focused = OptionButton(DefaultChoice);
     (focused ? focused : buttons_.last())->setFocus();
 
-    if (Centre.x() > 0) move(Centre.x() - width() / 2, Centre.y() - height() / 2);
+    if (Centre.x() > 0)
+        move(Centre.x() - width() / 2, Centre.y() - height() / 2);
 }
 
 QPushButton* TfSelection::OptionButton(int number) const {
-    if (number == 0) return buttons_.isEmpty() ? nullptr : buttons_.last();
-    if (number < 0 || number >= buttons_.size()) return nullptr;
+    if (number == 0)
+        return buttons_.isEmpty() ? nullptr : buttons_.last();
+    if (number < 0 || number >= buttons_.size())
+        return nullptr;
     return buttons_[number - 1];
 }
 
 void TfSelection::showEvent(QShowEvent* event) {
     BuildLayout();
     QDialog::showEvent(event);
-    if (QPushButton* focused = OptionButton(DefaultChoice)) focused->setFocus();
-    else if (!buttons_.isEmpty()) buttons_.last()->setFocus();
+    if (QPushButton* focused = OptionButton(DefaultChoice))
+        focused->setFocus();
+    else if (!buttons_.isEmpty())
+        buttons_.last()->setFocus();
 }
 
 void TfSelection::Choose(int number) {
@@ -114,8 +121,10 @@ void TfSelection::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (text.size() == 1 && text[0].isDigit()) {
         const int digit = text[0].digitValue();
-        if (digit == 0) Choose(0);
-        else if (digit <= Options.size()) Choose(digit);
+        if (digit == 0)
+            Choose(0);
+        else if (digit <= Options.size())
+            Choose(digit);
         return;
     }
     if (event->key() == Qt::Key_Escape) {
@@ -138,15 +147,20 @@ bool TfSelection::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfSelection::closeEvent(QCloseEvent* event) {
-    if (CanClose) event->accept();
-    else event->ignore();
+    if (CanClose)
+        event->accept();
+    else
+        event->ignore();
 }
 
-void TfSelection::reject() { Choose(0); }
+void TfSelection::reject() {
+    Choose(0);
+}
 
 int SelectOption(const QString& caption, const QString& statement, const QStringList& options,
                  int fontSize, QPoint centre, int defaultChoice, int language, QWidget* parent) {
-    if (options.isEmpty()) return 0;
+    if (options.isEmpty())
+        return 0;
     TfSelection dialog(language, parent);
     dialog.DialogCaption = caption;
     dialog.Statement = statement;

@@ -36,8 +36,8 @@ void TfTimerMsg::Arrange() {
     palette.setColor(QPalette::WindowText, MessageColour);
     pMessage->setPalette(palette);
     pMessage->setText(MessageText);
-    const int width = std::max(static_cast<int>(MessageText.size()) * MessageFont.pointSize(),
-                               kMinimumWidth);
+    const int width =
+        std::max(static_cast<int>(MessageText.size()) * MessageFont.pointSize(), kMinimumWidth);
     pMessage->setGeometry(0, 0, width, kPanelHeight);
     setFixedSize(width, kPanelHeight);
     if (AreaBottomRight.x() >= 1 && AreaBottomRight.y() >= 1) {
@@ -62,7 +62,9 @@ void TfTimerMsg::CloseByUser() {
     accept();
 }
 
-void TfTimerMsg::keyPressEvent(QKeyEvent*) { CloseByUser(); }
+void TfTimerMsg::keyPressEvent(QKeyEvent*) {
+    CloseByUser();
+}
 
 bool TfTimerMsg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pMessage && event->type() == QEvent::MouseButtonPress) {
@@ -76,14 +78,17 @@ bool ShowTimedMessage(const QString& text, int intervalMs, int fontSize, QWidget
                       const QColor& colour, QWidget* parent) {
     TfTimerMsg message(parent);
     message.MessageText = text;
-    if (intervalMs >= 500) message.IntervalMs = intervalMs;
-    if (fontSize >= 6) message.MessageFont.setPointSize(fontSize);
+    if (intervalMs >= 500)
+        message.IntervalMs = intervalMs;
+    if (fontSize >= 6)
+        message.MessageFont.setPointSize(fontSize);
     message.MessageColour = colour;
     if (area) {
         const QRect frame = area->isWindow() ? area->frameGeometry()
                                              : QRect(area->mapToGlobal(QPoint(0, 0)), area->size());
         message.AreaTopLeft = frame.topLeft();
-        message.AreaBottomRight = QPoint(frame.left() + frame.width(), frame.top() + frame.height());
+        message.AreaBottomRight =
+            QPoint(frame.left() + frame.width(), frame.top() + frame.height());
     }
     message.exec();
     return message.ClosedByUser;

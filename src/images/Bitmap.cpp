@@ -12,9 +12,12 @@ namespace {
 const std::vector<Rgb>& DefaultPalette(PixelFormat format) {
     static const std::vector<Rgb> none;
     switch (format) {
-        case PixelFormat::Bits8: return StandardPalette();
-        case PixelFormat::Bits4: return VgaPalette();
-        case PixelFormat::Bits24: break;
+        case PixelFormat::Bits8:
+            return StandardPalette();
+        case PixelFormat::Bits4:
+            return VgaPalette();
+        case PixelFormat::Bits24:
+            break;
     }
     return none;
 }
@@ -45,19 +48,26 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
 }
 
 void Bitmap::SetPalette(std::vector<Rgb> palette) {
-    const size_t wanted = format_ == PixelFormat::Bits8 ? 256 : format_ == PixelFormat::Bits4 ? 16 : 0;
-    if (palette.size() > wanted) palette.resize(wanted);
+    const size_t wanted = format_ == PixelFormat::Bits8   ? 256
+                          : format_ == PixelFormat::Bits4 ? 16
+                                                          : 0;
+    if (palette.size() > wanted)
+        palette.resize(wanted);
     palette.resize(wanted, Rgb{0, 0, 0});
     palette_ = std::move(palette);
 }
 
-bool Bitmap::HasStandardPalette() const { return palette_ == DefaultPalette(format_); }
+bool Bitmap::HasStandardPalette() const {
+    return palette_ == DefaultPalette(format_);
+}
 
 Rgb Bitmap::PixelAt(int x, int y) const {
     const uint8_t* row = Row(y);
     switch (format_) {
-        case PixelFormat::Bits24: return {row[3 * x + 2], row[3 * x + 1], row[3 * x]};
-        case PixelFormat::Bits8: return palette_[row[x]];
+        case PixelFormat::Bits24:
+            return {row[3 * x + 2], row[3 * x + 1], row[3 * x]};
+        case PixelFormat::Bits8:
+            return palette_[row[x]];
         case PixelFormat::Bits4: {
             uint8_t byte = row[x / 2];
             return palette_[(x & 1) ? (byte & 0x0F) : (byte >> 4)];
@@ -70,8 +80,10 @@ uint8_t Bitmap::NearestIndex(Rgb c) const {
     // The fixed palettes go through the same lookup tables as whole-bitmap conversion, so a
     // pixel set here equals the same colour converted.
     if (HasStandardPalette()) {
-        if (format_ == PixelFormat::Bits8) return StandardIndexOf(c.r, c.g, c.b);
-        if (format_ == PixelFormat::Bits4) return VgaIndexOf(c.r, c.g, c.b);
+        if (format_ == PixelFormat::Bits8)
+            return StandardIndexOf(c.r, c.g, c.b);
+        if (format_ == PixelFormat::Bits4)
+            return VgaIndexOf(c.r, c.g, c.b);
     }
     return NearestPaletteIndex(palette_, c);
 }
@@ -84,7 +96,9 @@ void Bitmap::SetPixel(int x, int y, Rgb c) {
             row[3 * x + 1] = c.g;
             row[3 * x + 2] = c.r;
             break;
-        case PixelFormat::Bits8: row[x] = NearestIndex(c); break;
+        case PixelFormat::Bits8:
+            row[x] = NearestIndex(c);
+            break;
         case PixelFormat::Bits4: {
             uint8_t index = NearestIndex(c);
             uint8_t& byte = row[x / 2];
@@ -96,26 +110,33 @@ void Bitmap::SetPixel(int x, int y, Rgb c) {
 }
 
 void Bitmap::Fill(Rgb c) {
-    if (IsEmpty()) return;
+    if (IsEmpty())
+        return;
     switch (format_) {
         case PixelFormat::Bits24:
-            for (int x = 0; x < width_; ++x) SetPixel(x, 0, c);
+            for (int x = 0; x < width_; ++x)
+                SetPixel(x, 0, c);
             break;
-        case PixelFormat::Bits8: std::memset(Row(0), NearestIndex(c), stride_); break;
+        case PixelFormat::Bits8:
+            std::memset(Row(0), NearestIndex(c), stride_);
+            break;
         case PixelFormat::Bits4: {
             uint8_t index = NearestIndex(c);
             std::memset(Row(0), index | (index << 4), stride_);
             break;
         }
     }
-    for (int y = 1; y < height_; ++y) std::memcpy(Row(y), Row(0), stride_);
+    for (int y = 1; y < height_; ++y)
+        std::memcpy(Row(y), Row(0), stride_);
 }
 
 void Bitmap::Resize(int width, int height) {
-    if (width == width_ && height == height_) return;
+    if (width == width_ && height == height_)
+        return;
     Bitmap resized(width, height, format_);
     resized.palette_ = palette_;
-    if (format_ != PixelFormat::Bits24 && !HasStandardPalette()) resized.Fill({255, 255, 255});
+    if (format_ != PixelFormat::Bits24 && !HasStandardPalette())
+        resized.Fill({255, 255, 255});
     const int rows = std::min(height, height_);
     const int columns = std::min(width, width_);
     if (columns > 0) {
@@ -126,7 +147,8 @@ void Bitmap::Resize(int width, int height) {
             const uint8_t* from = Row(y);
             std::memcpy(to, from, fullBytes);
             if (oddNibble)
-                to[fullBytes] = static_cast<uint8_t>((from[fullBytes] & 0xF0) | (to[fullBytes] & 0x0F));
+                to[fullBytes] =
+                    static_cast<uint8_t>((from[fullBytes] & 0xF0) | (to[fullBytes] & 0x0F));
         }
     }
     *this = std::move(resized);

@@ -21,7 +21,7 @@ std::filesystem::path JpegFileName(const std::filesystem::path& path);
 // Writes bitmap as a colour JPEG with the quality (1..100). eightBit tells that the map
 // holds at most 256 colours; the file is a colour JPEG either way. Gives the name
 // written (see JpegFileName) or false and a message; an old file stays intact on failure.
-bool SaveJpeg(const std::filesystem::path& path, const Bitmap& bitmap, bool eightBit,
-              int quality, std::filesystem::path& written, std::string& error);
+bool SaveJpeg(const std::filesystem::path& path, const Bitmap& bitmap, bool eightBit, int quality,
+              std::filesystem::path& written, std::string& error);
 
 }  // namespace korvalen

@@ -29,7 +29,9 @@ int SquaredDistance(Rgb a, Rgb b) {
     return dr * dr + dg * dg + db * db;
 }
 
-int NearestCubeLevel(int v) { return (v + 25) / 51; }
+int NearestCubeLevel(int v) {
+    return (v + 25) / 51;
+}
 
 // The cube is separable, so its nearest entry is found channel by channel; only the
 // greys need a search.
@@ -84,14 +86,15 @@ const std::vector<Rgb>& StandardPalette() {
 
 const std::vector<Rgb>& VgaPalette() {
     static const std::vector<Rgb> palette = {
-        {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-        {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-        {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-        {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+        {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},  {0, 0, 128}, {128, 0, 128},
+        {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},    {0, 255, 0}, {255, 255, 0},
+        {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
     return palette;
 }
 
-uint8_t StandardWhiteIndex() { return 215; }
+uint8_t StandardWhiteIndex() {
+    return 215;
+}
 
 const uint8_t* StandardLookupTable() {
     static const StandardLookup lookup;
@@ -119,7 +122,8 @@ uint8_t NearestPaletteIndex(const std::vector<Rgb>& palette, Rgb c) {
         if (d < bestDistance) {
             best = static_cast<int>(i);
             bestDistance = d;
-            if (d == 0) break;
+            if (d == 0)
+                break;
         }
     }
     return static_cast<uint8_t>(best);

@@ -14,7 +14,9 @@ namespace {
 constexpr size_t kHugePage = size_t{2} << 20;
 constexpr size_t kHugeFrom = size_t{8} << 20;  // smaller buffers are not worth a huge page
 
-size_t RoundedToHugePages(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+size_t RoundedToHugePages(size_t bytes) {
+    return (bytes + kHugePage - 1) / kHugePage * kHugePage;
+}
 #endif
 
 }  // namespace
@@ -24,7 +26,8 @@ uint8_t* AllocatePixelMemory(size_t bytes) {
     if (bytes >= kHugeFrom) {
         const size_t rounded = RoundedToHugePages(bytes);
         void* memory = std::aligned_alloc(kHugePage, rounded);
-        if (!memory) throw std::bad_alloc();
+        if (!memory)
+            throw std::bad_alloc();
         madvise(memory, rounded, MADV_HUGEPAGE);  // a hint: failure only costs speed
         return static_cast<uint8_t*>(memory);
     }

@@ -45,7 +45,7 @@ struct JoinRequest {
 // What the self-search hands back.
 struct JoinResult {
     bool JoinAccepted = false;
-    Point ResultPos;  // top-left of the band in the target area where it fits
+    Point ResultPos;            // top-left of the band in the target area where it fits
     int ResultCorrelation = 0;  // percent
 };
 

@@ -1,3 +1,4 @@
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -7,7 +8,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <gtest/gtest.h>
 
 #include "app/FormTranslation.h"
 #include "app/Translator.h"
@@ -15,8 +15,12 @@
 namespace korvalen {
 namespace {
 
-QString German(const char* source) { return QString::fromStdString(TranslateText(source, 1)); }
-QString English(const char* source) { return QString::fromStdString(TranslateText(source, 0)); }
+QString German(const char* source) {
+    return QString::fromStdString(TranslateText(source, 1));
+}
+QString English(const char* source) {
+    return QString::fromStdString(TranslateText(source, 0));
+}
 
 TEST(FormTranslation, GermanAndBackGivesTheDesignedEnglish) {
     QWidget form;

@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "app/TavixSelection.h"
 #include "app/TavixTimerMsg.h"
@@ -49,7 +49,7 @@ TEST(SelectionDialog, DigitKeysEscapeAndRefusedClose) {
         QTest::keyClick(&f.dialog, Qt::Key_4);
         EXPECT_EQ(f.dialog.result(), 0);
         EXPECT_FALSE(f.dialog.CanClose);
-        EXPECT_FALSE(f.dialog.close());  // Alt+F4 before a choice
+        EXPECT_FALSE(f.dialog.close());                        // Alt+F4 before a choice
         QTest::keyClick(f.dialog.OptionButton(1), Qt::Key_3);  // keys reach it from a button too
         EXPECT_EQ(f.dialog.Choice, 3);
         EXPECT_TRUE(f.dialog.CanClose);

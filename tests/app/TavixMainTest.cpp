@@ -8,10 +8,10 @@
 #include <QUrl>
 
 #include "MainWindowFixture.h"
-#include "geo/CalibrationWriter.h"
 #include "app/IniFile.h"
 #include "app/MatrixDrawing.h"
 #include "app/MatrixPicture.h"
+#include "geo/CalibrationWriter.h"
 #include "images/PixelConvert.h"
 
 namespace korvalen::test {

@@ -5,7 +5,8 @@ namespace korvalen::test {
 namespace {
 template <typename T>
 T Next(std::deque<T>& queue, T whenEmpty) {
-    if (queue.empty()) return whenEmpty;
+    if (queue.empty())
+        return whenEmpty;
     T answer = std::move(queue.front());
     queue.pop_front();
     return answer;
@@ -15,7 +16,8 @@ T Next(std::deque<T>& queue, T whenEmpty) {
 int ScriptedDialogs::SelectOption(const Selection& selection) {
     asked << QStringLiteral("select: ") + selection.caption;
     selectionsAsked.push_back(selection);
-    if (selection.options.isEmpty()) return 0;
+    if (selection.options.isEmpty())
+        return 0;
     return Next(selections, 0);
 }
 
@@ -30,9 +32,13 @@ bool ScriptedDialogs::Confirm(const QString& text) {
     return Next(confirmations, false);
 }
 
-void ScriptedDialogs::Message(const QString& text) { asked << QStringLiteral("message: ") + text; }
+void ScriptedDialogs::Message(const QString& text) {
+    asked << QStringLiteral("message: ") + text;
+}
 
-void ScriptedDialogs::Error(const QString& text) { asked << QStringLiteral("error: ") + text; }
+void ScriptedDialogs::Error(const QString& text) {
+    asked << QStringLiteral("error: ") + text;
+}
 
 std::optional<Dialogs::FileAnswer> ScriptedDialogs::OpenFile(const FileRequest& request) {
     asked << QStringLiteral("open: ") + request.title;

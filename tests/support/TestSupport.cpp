@@ -11,8 +11,8 @@ namespace korvalen::test {
 TempDir::TempDir() {
     std::random_device rd;
     for (;;) {
-        auto candidate = std::filesystem::temp_directory_path() /
-                         ("korvalen-test-" + std::to_string(rd()));
+        auto candidate =
+            std::filesystem::temp_directory_path() / ("korvalen-test-" + std::to_string(rd()));
         if (std::filesystem::create_directory(candidate)) {
             path_ = candidate;
             return;
@@ -29,11 +29,13 @@ TempDir::~TempDir() {
 
 int RunCommand(const std::string& command, std::string* output) {
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return -1;
+    if (!pipe)
+        return -1;
     char buffer[4096];
     size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        if (output) output->append(buffer, n);
+        if (output)
+            output->append(buffer, n);
     }
     int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -76,7 +78,8 @@ Bitmap MakeTestPicture(int width, int height, unsigned seed) {
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
