@@ -78,6 +78,8 @@ void TfTavixMain::ComposeResultMap() {
         QApplication::restoreOverrideCursor();
     }
     if (!composed) {
+        // The result of an earlier showing no longer matches the maps: it must not be saved.
+        ResultMap = Bitmap();
         dialogs_.Error(Text("Error") + QStringLiteral(": ") + QString::fromStdString(error));
         return;
     }

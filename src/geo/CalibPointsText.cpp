@@ -120,6 +120,10 @@ bool BuildCalibPoints(const std::vector<CalibPointInput>& inputs, int width, int
     std::array<bool, kCalibPointCount + 1> given{};
     CalibPoints table;
     for (const CalibPointInput& input : inputs) {
+        if (input.Index < 1 || input.Index > kCalibPointCount) {
+            error = "there is no point " + std::to_string(input.Index) + " (1 to 9)";
+            return false;
+        }
         if (given[static_cast<size_t>(input.Index)]) {
             error = "point " + std::to_string(input.Index) + " is given twice";
             return false;

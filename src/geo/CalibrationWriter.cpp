@@ -297,6 +297,15 @@ bool WriteLines(const fs::path& target, const Lines& lines, std::string& error) 
     return WriteFileAtomically(target, Utf8ToWindows1252(text), error);
 }
 
+// Maps are recognised by their content, so an image may bear its calibration file's name.
+bool WouldReplaceImage(const fs::path& target, const fs::path& image, std::string& error) {
+    std::error_code ec;
+    if (!fs::equivalent(target, image, ec) || ec)
+        return false;
+    error = "Cannot write " + DisplayPath(target) + ": it is the image itself";
+    return true;
+}
+
 bool FormatInRange(int formatIndex, int count, std::string& error) {
     if (formatIndex >= 1 && formatIndex <= count)
         return true;
@@ -366,7 +375,8 @@ bool WriteCalibrationFile(int width, int height, const fs::path& imageFileName, 
         return false;
     const fs::path target =
         CalibrationFileName(imageFileName, formatIndex, ImageNameSaysJpeg(imageFileName));
-    if (!WriteLines(target,
+    if (WouldReplaceImage(target, imageFileName, error) ||
+        !WriteLines(target,
                     CalibrationLines(calibration.Points, width, height, imageFileName, formatIndex,
                                      options),
                     error))
@@ -408,7 +418,8 @@ bool WriteFormCalibrationFile(const GeoMapCorners& display, const CalibPoints& p
     if (!FormatInRange(formatIndex, kFormFormatCount, error))
         return false;
     const fs::path target = CalibrationFileName(imageFileName, formatIndex, mapsAreJpeg);
-    if (!WriteLines(target,
+    if (WouldReplaceImage(target, imageFileName, error) ||
+        !WriteLines(target,
                     FormCalibrationLines(display, points, imageFileName, formatIndex, options),
                     error))
         return false;

@@ -52,7 +52,7 @@ std::vector<std::string> CalibrationLines(const CalibPoints& points, int width, 
 // Writes the calibration file of the image beside it in Windows-1252 with CR LF line ends,
 // replacing an older file only once the new one is complete. Only the image's width and height
 // are read. On success clears calibration.Pending and gives the file written; false (and no
-// file) for a format outside 1 to 7 or a failed write.
+// file) for a format outside 1 to 7, a failed write, or a file name that is the image's own.
 bool WriteCalibrationFile(int width, int height, const std::filesystem::path& imageFileName,
                           int formatIndex, CalibrationState& calibration,
                           std::filesystem::path& calibFileName, std::string& error,
@@ -92,7 +92,8 @@ std::vector<std::string> FormCalibrationLines(const GeoMapCorners& display,
                                               const CalibrationWriteOptions& options = {});
 
 // Writes those lines beside the image as WriteCalibrationFile does; the QV separator follows
-// mapsAreJpeg. False (and no file) for a format outside 1 to 5 or a failed write.
+// mapsAreJpeg. False (and no file) for a format outside 1 to 5, a failed write, or a file
+// name that is the image's own.
 bool WriteFormCalibrationFile(const GeoMapCorners& display, const CalibPoints& points,
                               const std::filesystem::path& imageFileName, int formatIndex,
                               bool mapsAreJpeg, std::filesystem::path& calibFileName,

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "images/PixelMemory.h"
@@ -25,6 +26,23 @@ struct Rgb {
 class Bitmap {
 public:
     Bitmap() = default;  // empty: 0 x 0, 24 bits
+    Bitmap(const Bitmap&) = default;
+    Bitmap& operator=(const Bitmap&) = default;
+    // A bitmap moved from is left empty, never claiming a size without pixels.
+    Bitmap(Bitmap&& other) noexcept { *this = std::move(other); }
+    Bitmap& operator=(Bitmap&& other) noexcept {
+        if (this != &other) {
+            width_ = std::exchange(other.width_, 0);
+            height_ = std::exchange(other.height_, 0);
+            format_ = std::exchange(other.format_, PixelFormat::Bits24);
+            stride_ = std::exchange(other.stride_, 0);
+            pixels_ = std::move(other.pixels_);
+            palette_ = std::move(other.palette_);
+            other.pixels_.clear();
+            other.palette_.clear();
+        }
+        return *this;
+    }
     // A white bitmap. 8-bit bitmaps get the standard palette, 4-bit ones the VGA palette.
     // Throws std::length_error beyond kMaxSide / kMaxBytes, std::invalid_argument for an
     // unknown format.

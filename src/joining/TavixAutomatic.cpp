@@ -585,11 +585,13 @@ void TfAutomatic::sbSettingsClick() {
     if (!ShowSettings)
         return;
     // The settings dialog is shown without blocking, but over this modal window it would take
-    // no input; it is modal itself for as long as it is open from here.
+    // no input; it is modal itself for as long as it is open from here. One left open before
+    // the join is hidden first: a new modality takes effect only when the window is shown.
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<TfTavixSettings*>(widget);
-        if (!dialog || dialog->isVisible())
+        if (!dialog || dialog->windowModality() == Qt::ApplicationModal)
             continue;
+        dialog->hide();
         dialog->setWindowModality(Qt::ApplicationModal);
         connect(
             dialog, &QDialog::finished, dialog,

@@ -335,6 +335,31 @@ TEST_F(MainWindow, ResultPageWithoutResultMapOffersOnlyTheSwitch) {
     EXPECT_TRUE(Find<QMenu>("miSingleMaps")->menuAction()->isVisible());
 }
 
+// A result that cannot be composed leaves no result behind: the one shown before must not be
+// saved as if it were the current join.
+TEST_F(MainWindow, AResultThatCannotBeComposedLeavesNoOldResultToSave) {
+    TfTavixMain& w = Open();
+    NewMatrix(1, 1);
+    tSingleMap& cell = *w.ActiveMap();
+    cell.FilePath = dir / "solo.bmp";
+    cell.Bitmap = std::make_unique<Bitmap>(MakeTestPicture(40, 30, 5));
+    w.UpdateControls();
+    Find<QPushButton>("bbShowResult")->click();
+    ASSERT_FALSE(w.ResultMap.IsEmpty());
+    EXPECT_TRUE(Find<QPushButton>("bbSaveMap")->isEnabled());
+
+    Find<QPushButton>("bbSingleMaps")->click();
+    cell.X = Bitmap::kMaxSide;  // the result would be wider than a bitmap may be
+    Find<QPushButton>("bbShowResult")->click();
+    ASSERT_TRUE(w.ResultPageShown());
+    ASSERT_FALSE(dialogs.asked.isEmpty());
+    EXPECT_TRUE(dialogs.asked.last().startsWith(QStringLiteral("error: ")))
+        << dialogs.asked.last().toStdString();
+    EXPECT_TRUE(w.ResultMap.IsEmpty());
+    EXPECT_FALSE(Find<QPushButton>("bbSaveMap")->isEnabled());
+    EXPECT_FALSE(Action("miSaveResult")->isEnabled());
+}
+
 TEST_F(MainWindow, ResultMapNeedsAJoinOrASingleCell) {
     Open();
     NewMatrix(2, 2);

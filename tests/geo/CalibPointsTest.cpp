@@ -133,5 +133,23 @@ TEST(CalibPointsTextTest, MissingCornersAndTwiceGivenPointsAreRefused) {
     EXPECT_FALSE(ParseBounds("47,11,46", inputs, error));
 }
 
+// Inputs built by hand bypass the parser's range check of the point number.
+TEST(CalibPointsTextTest, PointNumbersOutsideTheTableAreRefused) {
+    std::vector<CalibPointInput> inputs;
+    std::string error;
+    ASSERT_TRUE(ParseBounds("47.55,11.3,47.45,11.5", inputs, error)) << error;
+    for (int index : {0, -1, kCalibPointCount + 1, 1 << 30}) {
+        SCOPED_TRACE(index);
+        std::vector<CalibPointInput> withBad = inputs;
+        withBad.push_back({index, 1, 1, std::nullopt});
+        CalibPoints points;
+        points[1].Lat = 5;
+        error.clear();
+        EXPECT_FALSE(BuildCalibPoints(withBad, 10, 10, points, error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_DOUBLE_EQ(points[1].Lat, 5);
+    }
+}
+
 }  // namespace
 }  // namespace korvalen

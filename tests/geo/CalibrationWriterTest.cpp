@@ -380,5 +380,34 @@ TEST_F(CalibrationWriterTest, TheHandCalibrationHasNoWorldFileOrTable) {
     EXPECT_TRUE(FilesIn(dir.Path()).empty());
 }
 
+// Maps are recognised by their content, so an image may carry the very name its calibration
+// file would get; writing must not replace the image.
+TEST_F(CalibrationWriterTest, AnImageNamedLikeItsCalibrationFileIsKept) {
+    const struct {
+        int format;
+        const char* image;
+    } kCases[] = {{kOziExplorer, "scan.map"},
+                  {kGpsTracker, "scan.geo"},
+                  {kWorldFile, "scan.jgw"},
+                  {kMapInfo, "scan.tab"}};
+    const std::vector<uint8_t> pixels(300, 'p');
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.image);
+        test::WriteBytes(dir / c.image, pixels);
+        fs::path written = "stale";
+        error.clear();
+        EXPECT_FALSE(Write(dir / c.image, c.format, written));
+        EXPECT_FALSE(error.empty());
+        EXPECT_TRUE(written.empty());
+        EXPECT_TRUE(calibration.Pending);
+        EXPECT_EQ(test::ReadBytes(dir / c.image), pixels);
+    }
+    const FakeDisplay display;
+    fs::path written;
+    EXPECT_FALSE(WriteFormCalibrationFile(display, calibration.Points, dir / "scan.map",
+                                          kOziExplorer, true, written, error, kFixedTime));
+    EXPECT_EQ(test::ReadBytes(dir / "scan.map"), pixels);
+}
+
 }  // namespace
 }  // namespace korvalen

@@ -211,3 +211,21 @@ TEST(BitmapTest, FillUsesTheNearestColour) {
 
 }  // namespace
 }  // namespace korvalen
+
+namespace korvalen {
+namespace {
+
+TEST(BitmapMove, LeavesTheSourceEmpty) {
+    Bitmap source(7, 5, PixelFormat::Bits8);
+    Bitmap target = std::move(source);
+    EXPECT_EQ(target.Width(), 7);
+    EXPECT_TRUE(source.IsEmpty());  // NOLINT(bugprone-use-after-move): what is left matters
+    EXPECT_EQ(source.ByteSize(), 0u);
+    Bitmap other(3, 3, PixelFormat::Bits4);
+    other = std::move(target);
+    EXPECT_EQ(other.Format(), PixelFormat::Bits8);
+    EXPECT_TRUE(target.IsEmpty());  // NOLINT(bugprone-use-after-move)
+}
+
+}  // namespace
+}  // namespace korvalen

@@ -15,7 +15,9 @@
 #include <memory>
 #include <random>
 
+#include "app/ProgramState.h"
 #include "app/Settings.h"
+#include "app/TavixSettings.h"
 #include "images/MapMatrix.h"
 #include "joining/SearchDisplay.h"
 #include "joining/TavixAutomatic.h"
@@ -440,6 +442,28 @@ TEST_F(AutomaticWindow, SettingsButtonShowsTheSettingsAndKeepsTheWindow) {
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.Closing());
+}
+
+// A settings dialog left open before the join would stay blocked behind the modal window; the
+// button brings it back in front, taking input, and it is modeless again once closed.
+TEST_F(AutomaticWindow, SettingsLeftOpenBeforeTheJoinTakeInputFromTheButton) {
+    settings.immediateStart = false;
+    mainWindow = std::make_unique<QWidget>();
+    ProgramState state;
+    TfTavixSettings settingsDialog(state, dialogs, mainWindow.get());
+    settingsDialog.ShowSettings();
+    ASSERT_TRUE(settingsDialog.isVisible());
+    Make(mainWindow.get()).ShowSettings = [&] { settingsDialog.ShowSettings(); };
+    Run();
+    ASSERT_EQ(QApplication::activeModalWidget(), window.get());
+
+    Find<QToolButton>("sbSettings")->click();
+    EXPECT_TRUE(settingsDialog.isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), &settingsDialog);
+    settingsDialog.reject();
+    EXPECT_EQ(settingsDialog.windowModality(), Qt::NonModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), window.get());
+    window.reset();
 }
 
 TEST_F(AutomaticWindow, NothingToSearchClosesWithAMessage) {
