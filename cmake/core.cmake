@@ -8,6 +8,7 @@ add_library(korvalen_core STATIC
     src/images/BmpReader.cpp
     src/images/BmpWriter.cpp
     src/images/JpegCodec.cpp
+    src/images/JpegStrips.cpp
     src/images/FileAccess.cpp
     src/images/MapFiles.cpp
     src/images/MapMatrix.cpp
