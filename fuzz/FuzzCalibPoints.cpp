@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::vector<korvalen::CalibPointInput> inputs;
     std::string error;
-    if (!korvalen::ParseCalibPointsText(text, inputs, error)) return 0;
+    if (!korvalen::ParseCalibPointsText(text, inputs, error))
+        return 0;
     korvalen::CalibPoints points;
     korvalen::BuildCalibPoints(inputs, 1000, 800, points, error);
     std::vector<korvalen::CalibPointInput> bounds;

@@ -43,7 +43,7 @@ void Set16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
 }
 
 // A bitmap file put together field by field, for what ImageMagick cannot write.
-struct BmpSpec {
+struct BmpLayout {
     uint32_t headerSize = 40;
     int32_t width = 1;
     int32_t height = 1;
@@ -55,39 +55,39 @@ struct BmpSpec {
     std::vector<uint8_t> pixels;
 };
 
-std::vector<uint8_t> BuildBmp(const BmpSpec& spec) {
-    std::vector<uint8_t> file(14 + spec.headerSize, 0);
+std::vector<uint8_t> BuildBmp(const BmpLayout& layout) {
+    std::vector<uint8_t> file(14 + layout.headerSize, 0);
     file[0] = 'B';
     file[1] = 'M';
-    Set32(file, 14, spec.headerSize);
-    if (spec.headerSize == 12) {
-        Set16(file, 18, static_cast<uint16_t>(spec.width));
-        Set16(file, 20, static_cast<uint16_t>(spec.height));
+    Set32(file, 14, layout.headerSize);
+    if (layout.headerSize == 12) {
+        Set16(file, 18, static_cast<uint16_t>(layout.width));
+        Set16(file, 20, static_cast<uint16_t>(layout.height));
         Set16(file, 22, 1);
-        Set16(file, 24, spec.bits);
+        Set16(file, 24, layout.bits);
     } else {
-        Set32(file, 18, static_cast<uint32_t>(spec.width));
-        Set32(file, 22, static_cast<uint32_t>(spec.height));
+        Set32(file, 18, static_cast<uint32_t>(layout.width));
+        Set32(file, 22, static_cast<uint32_t>(layout.height));
         Set16(file, 26, 1);
-        Set16(file, 28, spec.bits);
-        Set32(file, 30, spec.compression);
-        Set32(file, 46, spec.colorsUsed);
+        Set16(file, 28, layout.bits);
+        Set32(file, 30, layout.compression);
+        Set32(file, 46, layout.colorsUsed);
     }
-    for (size_t i = 0; i < spec.masks.size(); ++i) {
-        if (spec.headerSize > 40) {
-            Set32(file, 54 + 4 * i, spec.masks[i]);
+    for (size_t i = 0; i < layout.masks.size(); ++i) {
+        if (layout.headerSize > 40) {
+            Set32(file, 54 + 4 * i, layout.masks[i]);
         } else {
             file.resize(file.size() + 4);
-            Set32(file, file.size() - 4, spec.masks[i]);
+            Set32(file, file.size() - 4, layout.masks[i]);
         }
     }
-    for (const Rgb& c : spec.palette) {
+    for (const Rgb& c : layout.palette) {
         file.insert(file.end(), {c.b, c.g, c.r});
-        if (spec.headerSize != 12)
+        if (layout.headerSize != 12)
             file.push_back(0);
     }
     Set32(file, 10, static_cast<uint32_t>(file.size()));
-    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    file.insert(file.end(), layout.pixels.begin(), layout.pixels.end());
     Set32(file, 2, static_cast<uint32_t>(file.size()));
     return file;
 }
