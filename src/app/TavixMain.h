@@ -159,7 +159,8 @@ private:
     void NewMatrix();
     void LoadMapIntoActiveCell();
     void FinishLoadAllMaps();
-    void ShowLoadProgress(int done, int total, const QString& fileName);
+    // "Loading 3 / 9: b1.jpg" with a progress bar and the Break button in the status bar.
+    void ShowLoadProgress(const char* verb, int number, int total, const QString& fileName);
     void HideLoadProgress();
 
     // Commands of the joining, adjusting and capture windows, filled in with those windows.

@@ -191,7 +191,7 @@ void TfTavixMain::bbLoadAllMapsClick() {
             if (!cell || !fill.hasFile)
                 continue;
             ++done;
-            ShowLoadProgress(done, total, FromPath(fill.filePath.filename()));
+            ShowLoadProgress("Loading", done, total, FromPath(fill.filePath.filename()));
             cell->Name = fill.name;
             cell->FilePath = fill.filePath;
             auto bitmap = std::make_unique<Bitmap>();
@@ -221,11 +221,12 @@ void TfTavixMain::FinishLoadAllMaps() {
     UpdateControls();
 }
 
-void TfTavixMain::ShowLoadProgress(int done, int total, const QString& fileName) {
-    stProgress->setText(Text("Loading") +
-                        QStringLiteral(" %1 / %2: %3").arg(done).arg(total).arg(fileName));
+void TfTavixMain::ShowLoadProgress(const char* verb, int number, int total,
+                                   const QString& fileName) {
+    stProgress->setText(Text(verb) +
+                        QStringLiteral(" %1 / %2: %3").arg(number).arg(total).arg(fileName));
     pbProgress->setRange(0, total);
-    pbProgress->setValue(done);
+    pbProgress->setValue(number);
     stProgress->show();
     pbProgress->show();
     sbBreakLoading->setText(Text("Break"));

@@ -206,17 +206,7 @@ void TfTavixMain::miConvertBmpToJpegClick() {
         for (int done = 0; done < total && !loadBreakRequested_; ++done) {
             const int index = cells[static_cast<size_t>(done)];
             tSingleMap& cell = *Matrix.Cell(index);
-            stProgress->setText(Text("Converting") + QStringLiteral(" %1 / %2: %3")
-                                                         .arg(done + 1)
-                                                         .arg(total)
-                                                         .arg(QString::fromStdString(DisplayPath(
-                                                             cell.FilePath.filename()))));
-            stProgress->show();
-            pbProgress->setRange(0, total);
-            pbProgress->setValue(done);
-            pbProgress->show();
-            sbBreakLoading->setText(Text("Break"));
-            sbBreakLoading->show();
+            ShowLoadProgress("Converting", done + 1, total, FromPath(cell.FilePath.filename()));
 
             fs::path written = WithExtensionAtFirstStop(cell.FilePath, "jpg");
             const WriteProgress progress = RepaintingProgress(QEventLoop::AllEvents);
@@ -288,17 +278,7 @@ void TfTavixMain::miCompressAllClick() {
                 DrawMatrixCell(index);
                 continue;
             }
-            stProgress->setText(Text("Compressing") + QStringLiteral(" %1 / %2: %3")
-                                                          .arg(index + 1)
-                                                          .arg(total)
-                                                          .arg(QString::fromStdString(DisplayPath(
-                                                              cell.FilePath.filename()))));
-            stProgress->show();
-            pbProgress->setRange(0, total);
-            pbProgress->setValue(index);
-            pbProgress->show();
-            sbBreakLoading->setText(Text("Break"));
-            sbBreakLoading->show();
+            ShowLoadProgress("Compressing", index + 1, total, FromPath(cell.FilePath.filename()));
 
             // A bitmap file gets a JPEG beside it; the cell keeps reading its own file.
             std::string error;
