@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/Dialogs.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "images/Bitmap.h"
 #include "images/PixelConvert.h"
 #include "joining/SelfSearch.h"

@@ -8,7 +8,7 @@
 #include <QRegion>
 #include <cstdint>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "images/Bitmap.h"
 #include "images/BitmapOps.h"
 #include "joining/MoveMapGeometry.h"

@@ -14,11 +14,11 @@ add_library(korvalen_core STATIC
     src/images/MapMatrix.cpp
     src/images/NamingOrder.cpp
     src/images/ResultFileNames.cpp
-    src/app/IniFile.cpp
-    src/app/Settings.cpp
-    src/app/SettingsLocation.cpp
-    src/app/Translator.cpp
-    src/app/TranslationTable.cpp
+    src/core/IniFile.cpp
+    src/core/Settings.cpp
+    src/core/SettingsLocation.cpp
+    src/core/Translator.cpp
+    src/core/TranslationTable.cpp
 )
 target_include_directories(korvalen_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 find_package(Threads REQUIRED)

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/IniFile.h"
-#include "app/Settings.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
 
 using korvalen::IniFile;
 using korvalen::Settings;

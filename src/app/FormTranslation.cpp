@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 #include <QVariant>
 
-#include "app/Translator.h"
+#include "core/Translator.h"
 
 namespace korvalen {
 namespace {

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "app/CommandGuards.h"
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "app/QtDialogs.h"
-#include "app/SettingsLocation.h"
+#include "core/SettingsLocation.h"
 #include "app/TavixInfo.h"
 #include "app/TavixMain.h"
 #include "app/TavixSettings.h"

@@ -7,7 +7,7 @@
 
 #include "app/CommandGuards.h"
 #include "app/Dialogs.h"
-#include "app/Translator.h"
+#include "core/Translator.h"
 #include "images/BmpCodec.h"
 #include "images/JpegCodec.h"
 #include "images/ResultFileNames.h"

@@ -20,12 +20,12 @@
 
 #include "app/Dialogs.h"
 #include "app/FormTranslation.h"
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 #include "app/MatrixPicture.h"
-#include "app/ProgramState.h"
-#include "app/SettingsLocation.h"
+#include "core/ProgramState.h"
+#include "core/SettingsLocation.h"
 #include "app/TavixInfo.h"
-#include "app/Translator.h"
+#include "core/Translator.h"
 #include "geo/CalibrationWriter.h"
 
 namespace korvalen {

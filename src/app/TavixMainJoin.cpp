@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/Dialogs.h"
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "app/TavixMain.h"
 #include "joining/ComposeResult.h"
 #include "joining/JoinWindowText.h"

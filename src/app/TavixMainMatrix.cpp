@@ -12,9 +12,9 @@
 #include "app/CommandGuards.h"
 #include "app/Dialogs.h"
 #include "app/MatrixPicture.h"
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "app/TavixMain.h"
-#include "app/Translator.h"
+#include "core/Translator.h"
 #include "images/MapFiles.h"
 #include "images/NamingOrder.h"
 

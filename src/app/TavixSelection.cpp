@@ -7,7 +7,7 @@
 #include <QShowEvent>
 #include <algorithm>
 
-#include "app/Translator.h"
+#include "core/Translator.h"
 
 namespace korvalen {
 namespace {

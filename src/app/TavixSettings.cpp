@@ -21,8 +21,8 @@
 #include "app/Dialogs.h"
 #include "app/FormTranslation.h"
 #include "app/LanguageFlags.h"
-#include "app/ProgramState.h"
-#include "app/Translator.h"
+#include "core/ProgramState.h"
+#include "core/Translator.h"
 
 namespace korvalen {
 namespace {

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 class QCheckBox;
 class QComboBox;

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "geo/CalibPointsText.h"
 #include "geo/CalibrationWriter.h"
 #include "images/BmpCodec.h"

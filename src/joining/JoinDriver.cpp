@@ -6,7 +6,7 @@
 #include <limits>
 #include <string_view>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "images/MapMatrix.h"
 
 namespace korvalen {

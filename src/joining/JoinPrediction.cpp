@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "images/MapMatrix.h"
 
 namespace korvalen {

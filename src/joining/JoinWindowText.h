@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/MainWindowState.h"
-#include "app/Translator.h"
+#include "core/Translator.h"
 
 namespace korvalen {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "images/PixelConvert.h"
 #include "joining/OverlapCorrelation.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "joining/JoinRequest.h"
 #include "joining/SearchDisplay.h"
 #include "joining/SelfSearch.h"

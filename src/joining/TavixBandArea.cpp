@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 #include "app/FormTranslation.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "joining/ToolMoveButtons.h"
 #include "joining/ToolPicture.h"
 

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/FormTranslation.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "joining/ToolPicture.h"
 
 namespace korvalen {

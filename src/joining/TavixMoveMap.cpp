@@ -18,8 +18,8 @@
 #include <array>
 
 #include "app/FormTranslation.h"
-#include "app/Settings.h"
-#include "app/Translator.h"
+#include "core/Settings.h"
+#include "core/Translator.h"
 #include "joining/ToolMoveButtons.h"
 #include "joining/ToolPicture.h"
 

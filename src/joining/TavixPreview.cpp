@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/FormTranslation.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "joining/JoinWindowText.h"
 #include "joining/OverlapCorrelation.h"
 #include "joining/SearchDisplay.h"

@@ -1,6 +1,6 @@
 #include "joining/UnattendedJoin.h"
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "images/MapMatrix.h"
 #include "joining/JoinDriver.h"
 #include "joining/SelfSearch.h"

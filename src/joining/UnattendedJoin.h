@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 namespace korvalen {
 

@@ -10,7 +10,7 @@
 #include <QTabWidget>
 
 #include "app/FormTranslation.h"
-#include "app/Translator.h"
+#include "core/Translator.h"
 
 namespace korvalen {
 namespace {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "app/TavixMain.h"
 #include "images/BmpCodec.h"
 #include "images/JpegCodec.h"

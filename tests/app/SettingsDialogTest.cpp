@@ -15,9 +15,9 @@
 #include <QToolButton>
 
 #include "app/LanguageFlags.h"
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "app/TavixSettings.h"
-#include "app/Translator.h"
+#include "core/Translator.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 

@@ -8,7 +8,7 @@
 #include <QUrl>
 
 #include "MainWindowFixture.h"
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 #include "app/MatrixDrawing.h"
 #include "app/MatrixPicture.h"
 #include "geo/CalibrationWriter.h"

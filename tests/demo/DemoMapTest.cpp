@@ -360,7 +360,7 @@ TEST(DemoSet, CommittedDemoTilesAgreeWithTheirOffsets) {
     // The demo/ folder of the repository: every tile listed, and neighbours showing the same
     // map where offsets.txt says they overlap.
     const std::filesystem::path demo =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "demo";
+        std::filesystem::path(KORVALEN_DEMO_DIR);
     const auto offsets = ReadOffsets(demo / "offsets.txt");
     ASSERT_EQ(offsets.size(), 9u) << demo;
     std::map<std::string, Grey> tiles;

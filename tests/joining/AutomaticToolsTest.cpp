@@ -12,7 +12,7 @@
 #include <memory>
 #include <random>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "joining/TavixAutomatic.h"
 #include "joining/TavixBandArea.h"
 #include "joining/TavixJoinMaps.h"

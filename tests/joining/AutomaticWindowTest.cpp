@@ -15,8 +15,8 @@
 #include <memory>
 #include <random>
 
-#include "app/ProgramState.h"
-#include "app/Settings.h"
+#include "core/ProgramState.h"
+#include "core/Settings.h"
 #include "app/TavixSettings.h"
 #include "images/MapMatrix.h"
 #include "joining/SearchDisplay.h"

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "joining/TavixBandArea.h"
 #include "joining/ToolPicture.h"
 #include "support/TestSupport.h"

@@ -7,7 +7,7 @@
 #include <limits>
 #include <map>
 
-#include "app/ProgramState.h"
+#include "core/ProgramState.h"
 #include "images/MapMatrix.h"
 #include "support/TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "joining/TavixJoinMaps.h"
 #include "joining/ToolPicture.h"
 #include "support/TestSupport.h"

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "images/BitmapOps.h"
 #include "joining/TavixMoveMap.h"
 #include "joining/ToolPicture.h"

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "images/PixelConvert.h"
 #include "joining/OverlapCorrelation.h"
 #include "joining/SearchDisplay.h"

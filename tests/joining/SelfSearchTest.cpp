@@ -554,7 +554,7 @@ TEST(SelfSearchDisplay, MatchPictureAndChartColours) {
 // the join driver does (overlap setting 100, band 50 x 50).
 TEST(SelfSearchDemoMaps, FindsTheTrueOffsetsOfRealMaps) {
     const std::filesystem::path demo =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "demo";
+        std::filesystem::path(KORVALEN_DEMO_DIR);
     Bitmap a1, a2, b1;
     std::string error;
     if (!LoadMapFile(demo / "a1.jpg", a1, true, error) ||

@@ -1,9 +1,9 @@
-#include "app/Translator.h"
+#include "core/Translator.h"
 
 #include <functional>
 #include <optional>
 
-#include "app/TranslationTable.h"
+#include "core/TranslationTable.h"
 
 namespace korvalen {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <array>
 #include <cstdio>
 #include <limits>
 
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 #include "images/FileAccess.h"
 
 namespace korvalen {

@@ -1,4 +1,4 @@
-#include "app/TranslationTable.h"
+#include "core/TranslationTable.h"
 
 #include <iterator>
 

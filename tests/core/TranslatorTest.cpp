@@ -1,4 +1,4 @@
-#include "app/Translator.h"
+#include "core/Translator.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/TranslationTable.h"
+#include "core/TranslationTable.h"
 
 namespace korvalen {
 namespace {

@@ -1,12 +1,12 @@
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 
-#include "app/IniFile.h"
-#include "app/SettingsLocation.h"
+#include "core/IniFile.h"
+#include "core/SettingsLocation.h"
 #include "support/TestSupport.h"
 
 namespace korvalen {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "geo/CalibPoints.h"
 
 namespace korvalen {
