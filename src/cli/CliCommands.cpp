@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
@@ -56,9 +57,17 @@ constexpr Command kCommands[] = {
      "       [--order alphabetical|a1|1a|11|aa] [--first FILE] [--min-correlation 20..100]\n"
      "       [--spreading 0..32] [--band-along 10..250] [--band-across 10..250]\n"
      "       [--overlap-ratio 1..10] [--horizontal-overlap N] [--vertical-overlap N]\n"
-     "       [--proximity 0..16] [--bits 24|8|4] [--8bit-maps yes|no] [--quality 1..100]",
+     "       [--proximity 0..16] [--bits 24|8|4] [--8bit-maps yes|no] [--quality 1..100]\n"
+     "       [--decide best|first] [--estimate yes|no] [--band-on-detail yes|no]\n"
+     "       [--compare brightness|index] [--json]",
      "join the maps of a folder by self-search and write the result map (.bmp, .jpg or .jpeg);\n"
-     "      prints each map's row, column, name, X, Y and correlation",
+     "      prints each map's row, column, name, X, Y and correlation, then for each join the\n"
+     "      overlap estimate, its margin, whether the band was moved and whether it is\n"
+     "      uncertain; --json prints all of it as one JSON object instead.\n"
+     "      Overlaps are estimated from the maps; the overlaps given serve when an estimate is\n"
+     "      ambiguous or with --estimate no.\n"
+     "      --decide best (default) scores the whole search area and takes the best position;\n"
+     "      first takes the first position that reaches the minimum correlation",
      RunJoin},
     {"calibrate",
      "calibrate IMAGE --format map|cal|geo|gmw|jpr|world|tab\n"
@@ -268,6 +277,8 @@ struct JoinOptions {
     PixelFormat bits = PixelFormat::Bits8;
     std::string out;
     std::optional<int> quality;
+    UnattendedDecision decision = UnattendedDecision::Best;
+    bool json = false;
 };
 
 // Reads "--name value" into target when it is a whole number within [low, high].
@@ -321,9 +332,21 @@ bool ParseJoinOptions(Args args, JoinOptions& options, std::string& error) {
                                                     "--proximity",
                                                     "--bits",
                                                     "--8bit-maps",
-                                                    "--quality"};
+                                                    "--quality",
+                                                    "--decide",
+                                                    "--estimate",
+                                                    "--band-on-detail",
+                                                    "--compare"};
+    // --json is the one option without a value.
+    std::vector<std::string> rest;
+    for (const std::string& arg : args) {
+        if (arg == "--json")
+            options.json = true;
+        else
+            rest.push_back(arg);
+    }
     ParsedArgs parsed;
-    if (!SplitArgs(args, kOptions, parsed, error))
+    if (!SplitArgs(rest, kOptions, parsed, error))
         return false;
     if (parsed.positional.size() != 1) {
         error = "expected one FOLDER";
@@ -382,6 +405,18 @@ bool ParseJoinOptions(Args args, JoinOptions& options, std::string& error) {
         } else if (name == "--quality") {
             ok = ReadRange(name, value, 1, 100, number, error);
             options.quality = number;
+        } else if (name == "--decide") {
+            ok = ReadChoice(name, value,
+                            {{"best", UnattendedDecision::Best},
+                             {"first", UnattendedDecision::First}},
+                            options.decision, error);
+        } else if (name == "--estimate") {
+            ok = ReadChoice(name, value, {{"yes", true}, {"no", false}}, s.estimateOverlap, error);
+        } else if (name == "--band-on-detail") {
+            ok = ReadChoice(name, value, {{"yes", true}, {"no", false}}, s.bandOnDetail, error);
+        } else if (name == "--compare") {
+            ok = ReadChoice(name, value, {{"brightness", uint8_t{1}}, {"index", uint8_t{0}}},
+                            s.comparison, error);
         }
         if (!ok)
             return false;
@@ -489,6 +524,85 @@ std::string JoinFailureText(const MapMatrix& matrix, const UnattendedJoinReport&
     return text + report.failure;
 }
 
+std::string Fixed(double value, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+// "join 1 2: estimate 512 3 score 0.93 margin 0.41 taken, band moved, correlation 88 %,
+// runner-up 41 %" and " uncertain" when another place scores nearly as well.
+void PrintJoinNotes(const std::vector<JoinNote>& joins, std::ostream& out) {
+    for (const JoinNote& j : joins) {
+        out << "join " << j.row << ' ' << j.col << ": ";
+        if (j.estimated)
+            out << "estimate " << j.estimateX << ' ' << j.estimateY << " score "
+                << Fixed(j.estimateScore, 2) << " margin " << Fixed(j.estimateMargin, 2)
+                << (j.estimateTaken ? " taken" : " ambiguous, overlap from the settings");
+        else
+            out << "no estimate";
+        out << ", band " << (j.bandMoved ? "moved" : "fixed") << ", correlation "
+            << j.correlation << " %";
+        if (j.runnerUpCorrelation >= 0)
+            out << ", runner-up " << j.runnerUpCorrelation << " %";
+        if (j.uncertain)
+            out << ", uncertain";
+        if (!j.accepted)
+            out << ", not joined";
+        out << '\n';
+    }
+}
+
+std::string JsonString(const std::string& text) {
+    std::string quoted = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            quoted += escaped;
+        } else {
+            quoted += static_cast<char>(c);
+        }
+    }
+    return quoted + "\"";
+}
+
+// One object: whether the run completed, the failure, every map and every join.
+void PrintJoinJson(const MapMatrix& matrix, const UnattendedJoinReport& report,
+                   const std::string& failure, std::ostream& out) {
+    out << "{\"complete\": " << (report.complete ? "true" : "false");
+    if (!failure.empty())
+        out << ", \"failure\": " << JsonString(failure);
+    out << ",\n \"maps\": [";
+    bool first = true;
+    for (const tSingleMap& cell : matrix) {
+        out << (first ? "\n  " : ",\n  ") << "{\"row\": " << cell.Row << ", \"col\": " << cell.Col
+            << ", \"name\": " << JsonString(cell.Name) << ", \"joined\": "
+            << (cell.Joined ? "true" : "false") << ", \"x\": " << cell.X << ", \"y\": " << cell.Y
+            << ", \"correlation\": " << int{cell.Correlation} << "}";
+        first = false;
+    }
+    out << "],\n \"joins\": [";
+    first = true;
+    for (const JoinNote& j : report.joins) {
+        out << (first ? "\n  " : ",\n  ") << "{\"row\": " << j.row << ", \"col\": " << j.col
+            << ", \"accepted\": " << (j.accepted ? "true" : "false")
+            << ", \"correlation\": " << j.correlation << ", \"estimated\": "
+            << (j.estimated ? "true" : "false") << ", \"estimateTaken\": "
+            << (j.estimateTaken ? "true" : "false") << ", \"estimate\": [" << j.estimateX << ", "
+            << j.estimateY << "], \"estimateScore\": " << Fixed(j.estimateScore, 3)
+            << ", \"estimateMargin\": " << Fixed(j.estimateMargin, 3)
+            << ", \"bandMoved\": " << (j.bandMoved ? "true" : "false")
+            << ", \"runnerUpCorrelation\": " << j.runnerUpCorrelation
+            << ", \"uncertain\": " << (j.uncertain ? "true" : "false") << "}";
+        first = false;
+    }
+    out << "]}\n";
+}
+
 int RunJoin(Args args, std::ostream& out, std::ostream& err) {
     const Command& command = *FindCommand("join");
     JoinOptions options;
@@ -513,9 +627,14 @@ int RunJoin(Args args, std::ostream& out, std::ostream& err) {
         err << "korvalen-cli join: " << error << "\n";
         return kFailed;
     }
-    const UnattendedJoinReport report = JoinUnattended(matrix, options.settings);
+    const UnattendedJoinReport report = JoinUnattended(matrix, options.settings, options.decision);
     if (!report.complete) {
-        err << "korvalen-cli join: " << JoinFailureText(matrix, report) << "\n";
+        const std::string failure = JoinFailureText(matrix, report);
+        err << "korvalen-cli join: " << failure << "\n";
+        if (options.json)
+            PrintJoinJson(matrix, report, failure, out);
+        else
+            PrintJoinNotes(report.joins, err);
         return kFailed;
     }
     Bitmap result;
@@ -524,9 +643,14 @@ int RunJoin(Args args, std::ostream& out, std::ostream& err) {
         err << "korvalen-cli join: " << error << "\n";
         return kFailed;
     }
+    if (options.json) {
+        PrintJoinJson(matrix, report, std::string(), out);
+        return kOk;
+    }
     for (const tSingleMap& cell : matrix)
         out << cell.Row << ' ' << cell.Col << ' ' << cell.Name << ' ' << cell.X << ' ' << cell.Y
             << ' ' << int{cell.Correlation} << '\n';
+    PrintJoinNotes(report.joins, out);
     return kOk;
 }
 

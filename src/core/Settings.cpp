@@ -74,6 +74,9 @@ void VisitKeys(Visitor& v) {
     v.Int("preferredOrderOfMapfiles", &Settings::preferredOrderOfMapfiles, Range(1, 5));
     v.Byte("compressionQuality", &Settings::compressionQuality, Range(1, 100));
     v.Color("disaccordColor", &Settings::disaccordColor);
+    v.Bool("estimateOverlap", &Settings::estimateOverlap);
+    v.Bool("bandOnDetail", &Settings::bandOnDetail);
+    v.Byte("comparison", &Settings::comparison, Range(0, 1));
 
     v.Section("gridpattern");
     v.Bool("IsMetric", &Settings::IsMetric);
@@ -199,6 +202,10 @@ void ReadSettings(const IniFile& ini, Settings& settings) {
     KeyReader reader(ini, settings);
     VisitKeys(reader);
     settings.LanguageUnset = !ini.HasKey("application", "language");
+    // A file written before the brightness comparison existed keeps the palette-index
+    // comparison its spreading tolerance was chosen for.
+    if (ini.HasKey("tavix", "spreadingTolerance") && !ini.HasKey("tavix", "comparison"))
+        settings.comparison = 0;
 }
 
 void WriteSettings(const Settings& settings, IniFile& ini) {

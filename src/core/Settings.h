@@ -43,7 +43,7 @@ struct Settings {
     bool previewFirst = true;
     bool computeTotal = true;
     int minimumCorrelation = 90;
-    uint8_t spreadingTolerance = 1;
+    uint8_t spreadingTolerance = 8;  // suits the brightness comparison of new settings
     uint8_t overlap = 2;  // target area to search band, in halves
     int SearchBandAcross = 50;
     int SearchBandAlong = 50;
@@ -57,6 +57,9 @@ struct Settings {
     int preferredOrderOfMapfiles = 1;
     uint8_t compressionQuality = 70;
     uint32_t disaccordColor = 0x00FE50FE;  // 0x00BBGGRR
+    bool estimateOverlap = true;  // estimate each join's offset from the whole facing halves
+    bool bandOnDetail = true;     // put the search band where the overlap has most detail
+    uint8_t comparison = 1;       // 0 palette index, 1 brightness
 
     // [gridpattern]
     bool IsMetric = true;

@@ -8,6 +8,7 @@
 
 #include "core/ProgramState.h"
 #include "images/MapMatrix.h"
+#include "joining/DetailBand.h"
 
 namespace korvalen {
 namespace {
@@ -195,7 +196,7 @@ JoinDriver::JoinOutcome JoinDriver::JoinCell(int row, int col) {
     tSingleMap& cell = *matrix_.At(row, col);
     tSingleMap& neighbour = row == 1 ? *matrix_.At(1, col - 1) : *matrix_.At(row - 1, col);
     const bool grid = state_.GridPatternJoin;
-    const std::optional<JoinPrediction> prediction =
+    std::optional<JoinPrediction> prediction =
         grid ? PredictGridJoin(matrix_, row, col, Grid)
              : PredictJoin(matrix_, row, col, state_.settings);
     if (!prediction)
@@ -203,6 +204,14 @@ JoinDriver::JoinOutcome JoinDriver::JoinCell(int row, int col) {
     std::optional<Bitmap> targetArea = CopyArea(neighbour.Bitmap.get(), prediction->TargetRect);
     if (!targetArea)
         return JoinOutcome::NotAccepted;
+    JoinEstimate estimate;
+    const Settings& settings = state_.settings;
+    // A grid pattern knows its overlap; the driver's own guess serves ordinary matrices.
+    if (!grid && (settings.estimateOverlap || settings.bandOnDetail)) {
+        estimate = RefinePrediction(*prediction, *cell.Bitmap, *targetArea,
+                                    {neighbour.X, neighbour.Y},
+                                    {settings.estimateOverlap, settings.bandOnDetail});
+    }
 
     cell.X = prediction->Placeholder.x;
     cell.Y = prediction->Placeholder.y;
@@ -227,6 +236,7 @@ JoinDriver::JoinOutcome JoinDriver::JoinCell(int row, int col) {
     request.AskJoinPoints = row == 1 ? !FirstRowPointsSet : !FirstColPointsSet;
     request.GridPatternJoin = grid;
     request.GridFirstJoin = grid && Grid.GridFirstJoin;
+    request.Estimate = estimate;
 
     cell.IsJoining = true;
     neighbour.IsNeighbour = true;

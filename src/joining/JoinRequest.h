@@ -15,6 +15,16 @@ struct Point {
     friend Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
 };
 
+// What the overlap estimate and the band placement did for a join.
+struct JoinEstimate {
+    bool tried = false;      // the estimate ran
+    bool distinct = false;   // and its offset became the expected position
+    Point offset;            // the new map's top-left in the target area, as estimated
+    double score = 0;        // normalised correlation there, -1 .. 1
+    double margin = 0;       // how far it lies above the best place more than 3 px away
+    bool bandMoved = false;  // the band was placed on detail, away from the fixed place
+};
+
 // What the join driver hands to the self-search for one join: where a piece of the new
 // map (the search band) is expected inside the facing half of its placed neighbour (the
 // target area).
@@ -38,6 +48,7 @@ struct JoinRequest {
     bool AskJoinPoints = false;
     bool GridPatternJoin = false;  // the fully automatic join of a grid pattern
     bool GridFirstJoin = false;    // its first horizontal or first vertical join
+    JoinEstimate Estimate;
 
     bool Horizontal() const { return JoinDirection.x != 0; }
 };

@@ -72,29 +72,36 @@ SearchGeometry FitSearchArea(Point expectedPos, int bandWidth, int bandHeight,
 
 int RingSides(Point centre, int r, const PositionRange& range, std::array<RingSide, 4>& sides) {
     const int64_t cx = centre.x, cy = centre.y, radius = r;
+    const bool top = cy - radius >= range.top;
+    const bool right = cx + radius <= range.right;
+    const bool bottom = cy + radius <= range.bottom;
+    const bool left = cx - radius >= range.left;
     int n = 0;
-    auto add = [&](int64_t x, int64_t y, int dx, int dy, int64_t count) {
+    // A side leaves out its clipped end only when the next side walks from there; otherwise
+    // that end, which still lies on the ring, would never be scored.
+    auto add = [&](int64_t x, int64_t y, int dx, int dy, int64_t span, bool nextWalks) {
+        const int64_t count = span + (nextWalks ? 0 : 1);
         sides[n++] = {{ToInt(x), ToInt(y)}, {dx, dy}, ToInt(std::max<int64_t>(count, 0))};
     };
-    if (cy - radius >= range.top) {
+    if (top) {
         const int64_t from = std::max<int64_t>(cx - radius, range.left);
         const int64_t to = std::min<int64_t>(cx + radius, range.right);
-        add(from, cy - radius, 1, 0, to - from);
+        add(from, cy - radius, 1, 0, to - from, right);
     }
-    if (cx + radius <= range.right) {
+    if (right) {
         const int64_t from = std::max<int64_t>(cy - radius, range.top);
         const int64_t to = std::min<int64_t>(cy + radius, range.bottom);
-        add(cx + radius, from, 0, 1, to - from);
+        add(cx + radius, from, 0, 1, to - from, bottom);
     }
-    if (cy + radius <= range.bottom) {
+    if (bottom) {
         const int64_t from = std::min<int64_t>(cx + radius, range.right);
         const int64_t to = std::max<int64_t>(cx - radius, range.left);
-        add(from, cy + radius, -1, 0, from - to);
+        add(from, cy + radius, -1, 0, from - to, left);
     }
-    if (cx - radius >= range.left) {
+    if (left) {
         const int64_t from = std::min<int64_t>(cy + radius, range.bottom);
         const int64_t to = std::max<int64_t>(cy - radius, range.top);
-        add(cx - radius, from, 0, -1, from - to);
+        add(cx - radius, from, 0, -1, from - to, top);
     }
     return n;
 }

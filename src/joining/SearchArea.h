@@ -53,8 +53,9 @@ struct RingSide {
 
 // The sides of the ring of radius r (> 0) around centre that lie inside range, in the order they
 // are walked: top left to right, right downwards, bottom right to left, left upwards; each side
-// stops one short of its clipped end, where the next side begins. Gives how many sides there
-// are; none means the search area is exhausted.
+// stops one short of its clipped end when the next side begins there. Together the sides hold
+// every centre of range at that distance exactly once. Gives how many sides there are; none
+// means the search area is exhausted.
 int RingSides(Point centre, int r, const PositionRange& range, std::array<RingSide, 4>& sides);
 
 }  // namespace korvalen

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "core/Settings.h"
 #include "images/PixelConvert.h"
+#include "joining/Brightness.h"
 #include "joining/OverlapCorrelation.h"
 
 namespace korvalen {
@@ -37,6 +39,7 @@ SearchSettings SearchSettingsFrom(const Settings& settings) {
     s.previewFirst = settings.previewFirst;
     s.immediateStart = settings.immediateStart;
     s.disaccordColor = settings.disaccordColor;
+    s.comparison = settings.comparison;
     return s;
 }
 
@@ -81,15 +84,22 @@ bool SelfSearch::Activate(std::string& error) {
         return false;
     }
     result_ = JoinResult();
-    state_.MinCorrelation = std::clamp(settings_.minimumCorrelation, 0, 255);
-    state_.Spreading = settings_.spreadingTolerance;
+    state_.MinCorrelation = std::clamp(Now().minimumCorrelation, 0, 255);
+    state_.Spreading = Now().spreadingTolerance;
     state_.BandWidth = request_.BandWidth;
     state_.BandHeight = request_.BandHeight;
     state_.BandPos = request_.BandPos;
     state_.ExpectedPos = request_.ExpectedPos;
     state_.GridFirstJoin = request_.GridFirstJoin;
     target_ = ConvertPixelFormat(request_.TargetArea, PixelFormat::Bits8);
-    targetView_ = ViewOf(target_);
+    byBrightness_ = Now().comparison == 1;
+    if (byBrightness_) {
+        compareTarget_ = BrightnessBitmap(request_.TargetArea, true);
+        compareNewMap_ = BrightnessBitmap(*request_.NewMap, true);
+        targetView_ = ViewOf(compareTarget_);
+    } else {
+        targetView_ = ViewOf(target_);
+    }
     if (!CutBand()) {
         error = "The search band is too large.";
         return false;
@@ -117,7 +127,7 @@ SelfSearch::Tool SelfSearch::FirstTool() const {
 }
 
 bool SelfSearch::StartsWithStartOnly() const {
-    return request_.JoinAlgorithm == 1 && !settings_.immediateStart;
+    return request_.JoinAlgorithm == 1 && !Now().immediateStart;
 }
 
 void SelfSearch::Start() {
@@ -131,10 +141,24 @@ bool SelfSearch::CutBand() {
     std::optional<Bitmap> band = CopyArea(request_.NewMap, rect);
     if (!band)
         return false;
+    if (byBrightness_) {
+        std::optional<Bitmap> grey = CopyArea(&compareNewMap_, rect);
+        if (!grey)
+            return false;
+        compareBand_ = std::move(*grey);
+        bandView_ = ViewOf(compareBand_);
+    }
     ConvertInPlace(*band, PixelFormat::Bits8);
     band_ = std::move(*band);
-    bandView_ = ViewOf(band_);
+    if (!byBrightness_)
+        bandView_ = ViewOf(band_);
     return true;
+}
+
+const SearchSettings& SelfSearch::Now() const {
+    if (live_ != nullptr)
+        settings_ = SearchSettingsFrom(*live_);
+    return settings_;
 }
 
 void SelfSearch::PrepareBand() {
@@ -144,7 +168,7 @@ void SelfSearch::PrepareBand() {
 }
 
 void SelfSearch::SetSearchArea() {
-    const SearchFactors factors = FactorsFor(settings_.overlap, request_.GridPatternJoin,
+    const SearchFactors factors = FactorsFor(Now().overlap, request_.GridPatternJoin,
                                              state_.GridFirstJoin, request_.Horizontal());
     const SearchGeometry g = FitSearchArea(state_.ExpectedPos, state_.BandWidth, state_.BandHeight,
                                            factors, target_.Width(), target_.Height());
@@ -160,6 +184,8 @@ void SelfSearch::ResetCounters() {
     state_.RingRadius = 0;
     state_.PositionCount = 0;
     state_.MaxHits = 0;
+    state_.RunnerUpCorrelation = -1;
+    state_.Uncertain = false;
     const PositionRange& range = state_.CentreRange;
     if (range.Count() > 0 && range.Count() <= kMaxChartPositions) {
         chartWidth_ = static_cast<int>(range.Columns());
@@ -289,10 +315,12 @@ void SelfSearch::FinishSearch(bool startOnly) {
     if (!request_.GridPatternJoin) {
         s.Exhausted = !s.Done && !s.Paused && !startOnly;
         if (s.Exhausted) {
+            CheckUncertainty();
             s.Done = s.MinCorrelation * 4 / 5 <= s.BestCorrelation;
             if (s.Done) {
-                if (settings_.continueSearch == 0)
-                    AcceptBest(settings_.confirmTavix, true, true);
+                // An uncertain join is never taken without asking.
+                if (Now().continueSearch == 0)
+                    AcceptBest(Now().confirmTavix || s.Uncertain, true, true);
                 else
                     MinimumReached();
             }
@@ -332,8 +360,32 @@ void SelfSearch::ScoreStep(Point pos, bool isStart) {
         s.StartPos = pos;
         s.StartCorrelation = score.correlation;
     }
-    RecordIfBetter(settings_.continueSearch > 0);
+    RecordIfBetter(Now().continueSearch > 0);
     MaybeBreathe();
+}
+
+// Compares the best position with the best scored more than kUncertainDistance pixels away;
+// the chart holds every centre the search scored.
+void SelfSearch::CheckUncertainty() {
+    SearchState& s = state_;
+    s.RunnerUpCorrelation = -1;
+    s.Uncertain = false;
+    if (chart_.empty() || s.MaxHits == 0)
+        return;
+    const int bestX = s.BestPos.x + s.BandWidth / 2 - s.CentreRange.left;
+    const int bestY = s.BestPos.y + s.BandHeight / 2 - s.CentreRange.top;
+    int runnerUp = -1;
+    for (int y = 0; y < chartHeight_; ++y) {
+        const uint8_t* row = chart_.data() + static_cast<size_t>(y) * chartWidth_;
+        const bool nearRow = std::abs(y - bestY) <= kUncertainDistance;
+        for (int x = 0; x < chartWidth_; ++x) {
+            if (row[x] == kChartUnscored || (nearRow && std::abs(x - bestX) <= kUncertainDistance))
+                continue;
+            runnerUp = std::max(runnerUp, int{row[x]});
+        }
+    }
+    s.RunnerUpCorrelation = runnerUp;
+    s.Uncertain = runnerUp >= 0 && s.BestCorrelation - runnerUp < kUncertainMargin;
 }
 
 void SelfSearch::SetBest(Point pos, int64_t hits, int correlation) {
@@ -352,7 +404,7 @@ void SelfSearch::RecordIfBetter(bool proximity) {
         return;
     s.PositionCountAtBest = s.PositionCount;
     SetBest(s.CurrentPos, s.Hits, s.CurrentCorrelation);
-    s.Done = s.MinCorrelation <= s.BestCorrelation && settings_.continueSearch > 0;
+    s.Done = s.MinCorrelation <= s.BestCorrelation && Now().continueSearch > 0;
     if (!s.Done)
         return;
     if (proximity) {
@@ -369,7 +421,7 @@ void SelfSearch::RecordIfBetter(bool proximity) {
 SelfSearch::ProximityResult SelfSearch::ProximitySearch(Point start) {
     SearchState& s = state_;
     ProximityResult best{start, s.MaxHits, s.BestCorrelation, false};
-    const int p = std::clamp(settings_.proximity, 0, 16);
+    const int p = std::clamp(Now().proximity, 0, 16);
     if (p == 0)
         return best;
     const Point before = s.CurrentPos;
@@ -407,7 +459,7 @@ SelfSearch::ProximityResult SelfSearch::ProximitySearch(Point start) {
 
 void SelfSearch::MinimumReached() {
     SearchState& s = state_;
-    switch (settings_.continueSearch) {
+    switch (Now().continueSearch) {
         case 0:
             s.Done = false;
             return;
@@ -425,7 +477,7 @@ void SelfSearch::MinimumReached() {
             return;
         }
         default:
-            AcceptBest(settings_.confirmTavix, true, true);
+            AcceptBest(Now().confirmTavix || s.Uncertain, true, true);
             return;
     }
 }
@@ -449,7 +501,10 @@ void SelfSearch::AcceptBest(bool confirm, bool offerPreview, bool offerContinue)
         return;
     SearchState& s = state_;
     SetPaused(true);
-    const int answer = confirm ? host_.Decide({s.BestCorrelation, offerPreview, offerContinue}) : 1;
+    DecisionRequest decision{s.BestCorrelation, offerPreview, offerContinue};
+    decision.uncertain = s.Uncertain;
+    decision.runnerUpCorrelation = s.RunnerUpCorrelation;
+    const int answer = confirm ? host_.Decide(decision) : 1;
     switch (DecisionFor(answer, offerPreview, offerContinue)) {
         case Decision::Accept:
             result_.JoinAccepted = true;
@@ -491,7 +546,7 @@ void SelfSearch::Execute() {
     if (!activated_ || finished_)
         return;
     SetPaused(true);
-    AcceptBest(settings_.confirmTavix, false, false);
+    AcceptBest(Now().confirmTavix, false, false);
     state_.GridFirstJoin = false;
 }
 
@@ -506,7 +561,7 @@ void SelfSearch::PauseButton() {
     if (!activated_ || finished_)
         return;
     SetPaused(true);
-    if (settings_.previewFirst && state_.MinCorrelation * 4 / 5 < state_.BestCorrelation)
+    if (Now().previewFirst && state_.MinCorrelation * 4 / 5 < state_.BestCorrelation)
         OpenPreview();
 }
 
@@ -515,7 +570,7 @@ void SelfSearch::ToggleKey() {
         return;
     const bool pausing = !state_.Paused;
     SetPaused(pausing);
-    if (pausing && settings_.previewFirst)
+    if (pausing && Now().previewFirst)
         OpenPreview();
 }
 
@@ -649,7 +704,7 @@ Bitmap SelfSearch::MatchImage(Point pos) const {
         return image;
     std::vector<uint8_t> mismatch;
     CountHitsWithMask(bandView_, targetView_, pos, state_.Spreading, mismatch);
-    const uint8_t disaccord = image.NearestIndex(ColorValueToRgb(settings_.disaccordColor));
+    const uint8_t disaccord = image.NearestIndex(ColorValueToRgb(Now().disaccordColor));
     for (int y = 0; y < image.Height(); ++y) {
         uint8_t* row = image.Row(y);
         const uint8_t* marks = mismatch.data() + static_cast<size_t>(y) * image.Width();

@@ -26,6 +26,7 @@ struct SearchSettings {
     bool previewFirst = true;
     bool immediateStart = true;
     uint32_t disaccordColor = 0x00FE50FE;  // 0x00BBGGRR
+    uint8_t comparison = 0;                // 0 palette index, 1 brightness
 };
 SearchSettings SearchSettingsFrom(const Settings& settings);
 
@@ -45,7 +46,13 @@ struct DecisionRequest {
     int bestCorrelation = 0;
     bool offerPreview = false;
     bool offerContinue = false;
+    // Another place more than kUncertainDistance pixels away scores nearly as well.
+    bool uncertain = false;
+    int runnerUpCorrelation = 0;
 };
+// The statement shown with an uncertain decision (source text, "%d" the runner-up's percent).
+inline constexpr const char* kUncertainStatement =
+    "uncertain_tavix: another_position scores %d%%";
 // Source texts of the options, in the order shown (the answer counts from 1 in this list).
 std::vector<std::string> DecisionOptions(const DecisionRequest& request);
 
@@ -101,7 +108,16 @@ struct SearchState {
     bool HaveStart = false;
     Point StartPos;
     int StartCorrelation = 0;
+    // After a search that scored its whole area: the best correlation more than
+    // kUncertainDistance pixels from BestPos (-1 unknown), and whether it comes too close.
+    int RunnerUpCorrelation = -1;
+    bool Uncertain = false;
 };
+
+// A place this close to the best is the same peak.
+inline constexpr int kUncertainDistance = 3;
+// A join is uncertain when another place scores within this many percent of the best.
+inline constexpr int kUncertainMargin = 5;
 
 // Where a fully automatic grid-pattern join lands: the start position when it scores more
 // than 95 % of the best, since the pattern predicts it well.
@@ -115,7 +131,8 @@ GridChoice ChooseGridResult(Point startPos, int startCorrelation, Point bestPos,
 // The correlation self-search of one join: finds where the search band, a piece of the new
 // map, lies in the target area, a piece of the placed neighbour. It scores band positions in
 // square rings around the expected position, keeps the best, and decides by the settings and
-// the host's answers when to accept. Band and target are compared as standard-palette indices.
+// the host's answers when to accept. Band and target are compared as standard-palette indices
+// or, with the brightness comparison, as brightness.
 class SelfSearch {
 public:
     // The request must outlive the search; a band the user defines anew is written back into
@@ -127,6 +144,10 @@ public:
     // First activation: reduces the target to 8 bits, cuts the band and lays out the search
     // area. False with a message when the request holds nothing to search.
     bool Activate(std::string& error);
+    // Reads the settings from live whenever they are used, so that changes made while the
+    // join runs take effect; minimum correlation, spreading and comparison stay as taken at
+    // activation. Null: the settings given at construction.
+    void FollowSettings(const Settings* live) { live_ = live; }
 
     enum class Tool { None, SearchBand, JoinPoints, ManualMove };
     // The manual tool the window opens before the search, by the joining algorithm.
@@ -218,16 +239,23 @@ private:
     void PlotChart(Point pos, int correlation);
     void MaybeBreathe();
     bool CutBand();
+    const SearchSettings& Now() const;
+    void CheckUncertainty();
     int CorrelationOf(int64_t hits) const;
     static Decision DecisionFor(int answer, bool offerPreview, bool offerContinue);
 
     JoinRequest& request_;
-    SearchSettings settings_;
+    mutable SearchSettings settings_;
+    const Settings* live_ = nullptr;
     SearchHost& host_;
     SearchState state_;
     JoinResult result_;
-    Bitmap target_;  // 8 bits
-    Bitmap band_;    // 8 bits
+    Bitmap target_;  // 8 bits, standard palette: what the pictures show
+    Bitmap band_;    // 8 bits, standard palette
+    bool byBrightness_ = false;
+    Bitmap compareTarget_;  // brightness, when compared by brightness
+    Bitmap compareBand_;
+    Bitmap compareNewMap_;
     GreyView targetView_;
     GreyView bandView_;
     Bitmap previewMap_;  // the facing half while the preview is open

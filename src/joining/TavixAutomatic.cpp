@@ -104,8 +104,9 @@ TfAutomatic::TfAutomatic(JoinRequest& request, const Settings& settings, Dialogs
       mainWindow_(mainWindow),
       language_(EffectiveLanguage(settings)),
       search_(std::make_unique<SelfSearch>(request, SearchSettingsFrom(settings),
-                                           static_cast<SearchHost&>(*this))),
-      disaccord_(ColourOfValue(settings.disaccordColor)) {
+                                           static_cast<SearchHost&>(*this))) {
+    // A change made with the "Settings" button applies to the running join.
+    search_->FollowSettings(&settings_);
     setObjectName(QStringLiteral("fAutomatic"));
     setWindowTitle(QStringLiteral("Automatic_tavix"));
     setModal(true);
@@ -399,7 +400,7 @@ QImage TfAutomatic::MatchPicture(Point pos) {
         return picture;
     CountHitsWithMask(ViewOf(search_->Band()), ViewOf(search_->Target()), pos,
                       search_->State().Spreading, mismatch_);
-    const QRgb colour = disaccord_.rgb();
+    const QRgb colour = ColourOfValue(settings_.disaccordColor).rgb();
     const int width = picture.width();
     for (int y = 0; y < picture.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
@@ -500,6 +501,10 @@ int TfAutomatic::Decide(const DecisionRequest& request) {
                                                         {std::to_string(request.bestCorrelation)})
                                      : Text(options[i].c_str()));
     }
+    // An uncertain join says so: another place scores nearly as well.
+    if (request.uncertain)
+        selection.statement = TranslatedFormat(kUncertainStatement, language_,
+                                               {std::to_string(request.runnerUpCorrelation)});
     selection.fontSize = 8;
     selection.centre = frameGeometry().center();
     selection.defaultChoice = 1;

@@ -110,7 +110,7 @@ private:
     void CloseNow();
 
     JoinRequest& request_;
-    Settings settings_;
+    const Settings& settings_;  // the program's own, read when used
     Dialogs& dialogs_;
     QWidget* mainWindow_;
     int language_;
@@ -129,7 +129,6 @@ private:
     QImage chartImage_;
     ChartRenderer chartRenderer_;
     std::vector<uint8_t> mismatch_;
-    QColor disaccord_;
 
     // Right panel.
     QWidget* pMap = nullptr;

@@ -37,7 +37,23 @@ public:
             return {};
         report.searched = true;
         search.Start();
-        report.bestCorrelation = search.State().BestCorrelation;
+        const SearchState& state = search.State();
+        report.bestCorrelation = state.BestCorrelation;
+        JoinNote note;
+        note.row = request.Row;
+        note.col = request.Col;
+        note.estimated = request.Estimate.tried;
+        note.estimateTaken = request.Estimate.distinct;
+        note.estimateX = request.Estimate.offset.x;
+        note.estimateY = request.Estimate.offset.y;
+        note.estimateScore = request.Estimate.score;
+        note.estimateMargin = request.Estimate.margin;
+        note.bandMoved = request.Estimate.bandMoved;
+        note.runnerUpCorrelation = state.RunnerUpCorrelation;
+        note.uncertain = state.Uncertain;
+        note.accepted = search.Finished() && search.Result().JoinAccepted;
+        note.correlation = note.accepted ? search.Result().ResultCorrelation : state.BestCorrelation;
+        report.joins.push_back(note);
         if (!search.Finished())
             return {};  // exhausted below what it may accept: the window would wait for a hand
         return search.Result();
@@ -50,8 +66,8 @@ private:
 
 }  // namespace
 
-Settings UnattendedSettings(Settings settings) {
-    settings.continueSearch = 2;
+Settings UnattendedSettings(Settings settings, UnattendedDecision decision) {
+    settings.continueSearch = decision == UnattendedDecision::Best ? 0 : 2;
     settings.confirmTavix = false;
     settings.immediateStart = true;
     settings.pauseAfter = false;
@@ -59,9 +75,10 @@ Settings UnattendedSettings(Settings settings) {
     return settings;
 }
 
-UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings) {
+UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings,
+                                    UnattendedDecision decision) {
     ProgramState state;
-    state.settings = UnattendedSettings(settings);
+    state.settings = UnattendedSettings(settings, decision);
     SilentDriverHost host(SearchSettingsFrom(state.settings));
     std::string savedResultName;
     JoinDriver driver(matrix, state, host, savedResultName);
@@ -78,7 +95,9 @@ UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings)
         if (cell.Joined)
             continue;
         if (cell.Row != report.failedRow || cell.Col != report.failedCol) {
+            std::vector<JoinNote> joins = std::move(report.joins);
             report = UnattendedJoinReport{};
+            report.joins = std::move(joins);
             report.failedRow = cell.Row;
             report.failedCol = cell.Col;
             report.failure = "the map or the one it is joined with has no image";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/Settings.h"
 
@@ -8,8 +9,31 @@ namespace korvalen {
 
 class MapMatrix;
 
+// What one join of the run found.
+struct JoinNote {
+    int row = 0;
+    int col = 0;
+    bool accepted = false;
+    int correlation = 0;  // percent of the best position
+    bool estimated = false;          // the overlap estimate ran
+    bool estimateTaken = false;      // it was distinct and became the expected position
+    int estimateX = 0, estimateY = 0;  // its offset of the new map in the target area
+    double estimateScore = 0;
+    double estimateMargin = 0;
+    bool bandMoved = false;
+    int runnerUpCorrelation = -1;  // best more than 3 px from the best position; -1 unknown
+    bool uncertain = false;
+};
+
+// How the search decides without anybody there.
+enum class UnattendedDecision {
+    Best,   // score the whole search area and take the best, from 80 % of the minimum on
+    First,  // take the first position that reaches the minimum
+};
+
 // How a join without questions ended.
 struct UnattendedJoinReport {
+    std::vector<JoinNote> joins;  // every join tried, in the order of the run
     bool complete = false;  // every map was placed
     // The first map that could not be placed, with what its search found.
     int failedRow = 0;
@@ -20,13 +44,17 @@ struct UnattendedJoinReport {
     std::string failure;
 };
 
-// The settings with the self-search deciding alone, as "Immediately tavix_maps" does without
-// confirmation: take the best position once the minimum (or, when the search area is
-// exhausted, 80 % of it) is reached, and never pause between joins.
-Settings UnattendedSettings(Settings settings);
+// The settings with the self-search deciding alone, without confirmation and never pausing
+// between joins. Best: the whole search area is scored and the best position taken when it
+// reaches 80 % of the minimum ("Continue_self-search"). First: the first position reaching the
+// minimum is taken, or the best at 80 % of it when the area is exhausted ("Immediately
+// tavix_maps").
+Settings UnattendedSettings(Settings settings,
+                            UnattendedDecision decision = UnattendedDecision::Best);
 
 // Joins every map of the matrix by the self-search with the settings made unattended; stops at
 // the first map whose search finds no acceptable position.
-UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings);
+UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings,
+                                    UnattendedDecision decision = UnattendedDecision::Best);
 
 }  // namespace korvalen

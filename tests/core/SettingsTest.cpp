@@ -51,7 +51,7 @@ constexpr std::string_view kDefaultFile =
     "previewFirst=1\r\n"
     "computeTotal=1\r\n"
     "minimumCorrelation=90\r\n"
-    "spreadingTolerance=1\r\n"
+    "spreadingTolerance=8\r\n"
     "overlap=2\r\n"
     "SearchBandAcross=50\r\n"
     "SearchBandAlong=50\r\n"
@@ -65,6 +65,9 @@ constexpr std::string_view kDefaultFile =
     "preferredOrderOfMapfiles=1\r\n"
     "compressionQuality=70\r\n"
     "disaccordColor=$00FE50FE\r\n"
+    "estimateOverlap=1\r\n"
+    "bandOnDetail=1\r\n"
+    "comparison=1\r\n"
     "\r\n"
     "[gridpattern]\r\n"
     "IsMetric=1\r\n"
@@ -90,7 +93,10 @@ TEST(SettingsDefaults, EmptyFileGivesTheFirstStartValues) {
     EXPECT_EQ(s.defaultRows, 4);
     EXPECT_EQ(s.defaultCols, 3);
     EXPECT_EQ(s.minimumCorrelation, 90);
-    EXPECT_EQ(s.spreadingTolerance, 1);
+    EXPECT_EQ(s.spreadingTolerance, 8);
+    EXPECT_TRUE(s.estimateOverlap);
+    EXPECT_TRUE(s.bandOnDetail);
+    EXPECT_EQ(s.comparison, 1);
     EXPECT_EQ(s.SearchBandAcross, 50);
     EXPECT_EQ(s.SearchBandAlong, 50);
     EXPECT_EQ(s.overlap, 2);
@@ -134,6 +140,14 @@ TEST(SettingsDefaults, LanguageEntryDecidesWhetherToAsk) {
 }
 
 // ---- Writing -------------------------------------------------------------------------------
+
+// A file from before the brightness comparison keeps comparing palette indices, for which its
+// spreading tolerance was chosen; a new file compares brightness.
+TEST(SettingsDefaults, OlderFilesKeepThePaletteIndexComparison) {
+    EXPECT_EQ(ReadFrom("[tavix]\r\nspreadingTolerance=1\r\n").comparison, 0);
+    EXPECT_EQ(ReadFrom("[tavix]\r\nspreadingTolerance=1\r\ncomparison=1\r\n").comparison, 1);
+    EXPECT_EQ(ReadFrom("[tavix]\r\nminimumCorrelation=80\r\n").comparison, 1);
+}
 
 TEST(SettingsWrite, DefaultsAreWrittenInTableOrder) {
     IniFile ini;
@@ -248,9 +262,11 @@ TEST(SettingsRanges, ValuesOutsideTheirRangeGiveTheDefault) {
         {"tavix", "minimumCorrelation", "high", 90, MEMBER(minimumCorrelation)},
         {"tavix", "minimumCorrelation", "85%", 85, MEMBER(minimumCorrelation)},
         {"tavix", "spreadingTolerance", "32", 32, MEMBER(spreadingTolerance)},
-        {"tavix", "spreadingTolerance", "33", 1, MEMBER(spreadingTolerance)},
-        {"tavix", "spreadingTolerance", "-1", 1, MEMBER(spreadingTolerance)},
-        {"tavix", "spreadingTolerance", "256", 1, MEMBER(spreadingTolerance)},
+        {"tavix", "spreadingTolerance", "33", 8, MEMBER(spreadingTolerance)},
+        {"tavix", "spreadingTolerance", "-1", 8, MEMBER(spreadingTolerance)},
+        {"tavix", "spreadingTolerance", "256", 8, MEMBER(spreadingTolerance)},
+        {"tavix", "comparison", "0", 0, MEMBER(comparison)},
+        {"tavix", "comparison", "2", 1, MEMBER(comparison)},
         {"tavix", "overlap", "0", 2, MEMBER(overlap)},
         {"tavix", "overlap", "1", 1, MEMBER(overlap)},
         {"tavix", "overlap", "11", 2, MEMBER(overlap)},

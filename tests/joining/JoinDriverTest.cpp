@@ -102,6 +102,9 @@ class JoinDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Settings& s = state.settings;
+        // These cases check the prediction from the settings; the estimate has its own tests.
+        s.estimateOverlap = false;
+        s.bandOnDetail = false;
         s.pauseAfter = false;
         s.SearchBandAlong = 10;
         s.SearchBandAcross = 20;

@@ -165,8 +165,9 @@ TEST(UnattendedJoinTest, TheSearchDecidesAloneAndNeverPauses) {
     asked.pauseAfter = true;
     asked.preferredAlgorithm = 5;
     asked.minimumCorrelation = 77;
+    EXPECT_EQ(UnattendedSettings(asked, UnattendedDecision::First).continueSearch, 2);
     const Settings s = UnattendedSettings(asked);
-    EXPECT_EQ(s.continueSearch, 2);
+    EXPECT_EQ(s.continueSearch, 0);  // the whole area is scored and the best taken
     EXPECT_FALSE(s.confirmTavix);
     EXPECT_TRUE(s.immediateStart);
     EXPECT_FALSE(s.pauseAfter);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <map>
 #include <vector>
 
@@ -101,38 +104,52 @@ TEST(RingWalk, FiveByFiveRangeAroundItsMiddle) {
     EXPECT_EQ(RingSides(c, 3, range, sides), 0);  // exhausted
 }
 
-// A centre off the middle walks only the sides inside the range, each still stopping one short
-// of its clipped end, so corners of a clipped ring are left out.
-TEST(RingWalk, ClippedRingsWalkOnlyTheSidesInside) {
+// A centre off the middle walks only the sides inside the range; a side whose next side is
+// outside keeps its clipped end, which still lies on the ring.
+TEST(RingWalk, ClippedRingsWalkOnlyTheSidesInsideAndKeepTheirEnds) {
     const PositionRange range{0, 0, 4, 4};
-    const std::vector<Point> ring2 = {{3, 0}, {3, 1}, {3, 2}, {3, 3}, {2, 3}, {1, 3}};
+    const std::vector<Point> ring2 = {{3, 0}, {3, 1}, {3, 2}, {3, 3}, {2, 3}, {1, 3}, {0, 3}};
     EXPECT_EQ(RingOrder({1, 1}, 2, range), ring2);
     std::array<RingSide, 4> sides;
     EXPECT_EQ(RingSides({1, 1}, 4, range, sides), 0);
 }
 
-// Ranges laid out by FitSearchArea are symmetric about their centre, so the rings score every
-// centre exactly once.
-TEST(RingWalk, RangesOfTheSearchAreaAreCoveredExactlyOnce) {
+// Every centre of the range is scored exactly once, whatever the range's shape and wherever the
+// walk starts in it: square and non-square ranges of the search area, and ranges walked from a
+// centre off their middle.
+TEST(RingWalk, EveryCentreOfTheRangeIsWalkedExactlyOnce) {
     struct Case {
-        int band, factor;
+        PositionRange range;
+        Point centre;
     };
-    for (Case c : {Case{50, 2}, Case{51, 3}, Case{4, 2}, Case{25, 1}, Case{20, 10}}) {
-        const SearchGeometry g =
-            FitSearchArea({300, 300}, c.band, c.band, {c.factor, c.factor}, 2000, 2000);
-        const Point centre = g.expectedPos + Point{c.band / 2, c.band / 2};
+    std::vector<Case> cases;
+    for (auto [w, h, factor] : {std::array{50, 50, 2}, std::array{51, 51, 3}, std::array{4, 4, 2},
+                                std::array{20, 20, 10}, std::array{50, 120, 2},
+                                std::array{120, 50, 3}, std::array{10, 200, 1}}) {
+        const SearchGeometry g = FitSearchArea({300, 300}, w, h, {factor, factor}, 2000, 2000);
+        cases.push_back({g.centres, g.expectedPos + Point{w / 2, h / 2}});
+    }
+    cases.push_back({{0, 0, 4, 4}, {1, 1}});
+    cases.push_back({{0, 0, 9, 2}, {8, 1}});
+    cases.push_back({{0, 0, 2, 30}, {0, 0}});
+    cases.push_back({{-5, 3, 40, 12}, {30, 11}});
+    cases.push_back({{7, 7, 7, 7}, {7, 7}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.range.left << "," << c.range.top << ".."
+                                          << c.range.right << "," << c.range.bottom);
         std::map<std::pair<int, int>, int> seen;
-        seen[{centre.x, centre.y}] = 1;
+        seen[{c.centre.x, c.centre.y}] = 1;
         for (int r = 1;; ++r) {
             std::array<RingSide, 4> sides;
-            if (RingSides(centre, r, g.centres, sides) == 0)
+            if (RingSides(c.centre, r, c.range, sides) == 0)
                 break;
-            for (Point p : RingOrder(centre, r, g.centres)) {
-                EXPECT_TRUE(g.centres.Contains(p));
+            for (Point p : RingOrder(c.centre, r, c.range)) {
+                EXPECT_TRUE(c.range.Contains(p));
+                EXPECT_EQ(std::max(std::abs(p.x - c.centre.x), std::abs(p.y - c.centre.y)), r);
                 ++seen[{p.x, p.y}];
             }
         }
-        EXPECT_EQ(static_cast<int64_t>(seen.size()), g.totalPositions) << c.band;
+        EXPECT_EQ(static_cast<int64_t>(seen.size()), c.range.Count());
         for (const auto& [p, n] : seen)
             EXPECT_EQ(n, 1) << p.first << "," << p.second;
     }

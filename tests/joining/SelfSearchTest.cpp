@@ -220,9 +220,14 @@ TEST(SelfSearchRun, EqualHitCountsKeepThePositionScoredFirst) {
     plain.Fill({0, 0, 0});
     Join join(plain, {20, 150}, 40, {5, 5});
     join.settings.confirmTavix = false;
+    join.host.answers = {1};
     join.Run();
     EXPECT_EQ(join.State().PositionCountAtBest, 1);
     EXPECT_EQ(join.search->Result().ResultPos, (join.truePos + Point{5, 5}));
+    // Every place fits as well: the join is uncertain and asked for although confirmTavix is off.
+    ASSERT_EQ(join.host.decisions.size(), 1u);
+    EXPECT_TRUE(join.host.decisions[0].uncertain);
+    EXPECT_EQ(join.host.decisions[0].runnerUpCorrelation, 100);
 }
 
 // 1800 of 2500 band pixels match anywhere (72 %). With a minimum of 90 an exhausted search offers

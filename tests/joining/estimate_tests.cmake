@@ -1,0 +1,1 @@
+korvalen_test(OverlapEstimateTest joining/OverlapEstimateTest.cpp)
