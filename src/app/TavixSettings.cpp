@@ -368,6 +368,20 @@ QWidget* TfTavixSettings::BuildValuesPage() {
     grid->addWidget(seGridPatternOverlap);
     grid->addStretch();
     layout->addLayout(grid);
+
+    // How a join finds its overlap and compares pixels.
+    auto* joining = new QGroupBox(QStringLiteral("Overlap_and_comparison"), page);
+    joining->setObjectName(QStringLiteral("gbOverlapAndComparison"));
+    auto* joiningLayout = new QVBoxLayout(joining);
+    cbEstimateOverlap =
+        CheckBox("cbEstimateOverlap", "Estimate_overlap_from_the_maps", joining);
+    cbBandOnDetail = CheckBox("cbBandOnDetail", "Place_search_band_on_detail", joining);
+    rgComparison = RadioGroup("rgComparison", "Compare_pixels_by",
+                              {"palette_index", "brightness"}, joining);
+    joiningLayout->addWidget(cbEstimateOverlap);
+    joiningLayout->addWidget(cbBandOnDetail);
+    joiningLayout->addWidget(rgComparison);
+    layout->addWidget(joining);
     layout->addStretch();
     return page;
 }
@@ -532,6 +546,9 @@ void TfTavixSettings::LoadControls() {
     seHorizontalOverlap->setValue(s.horizontalOverlap);
     seVerticalOverlap->setValue(s.verticalOverlap);
     seGridPatternOverlap->setValue(s.Overlap);
+    cbEstimateOverlap->setChecked(s.estimateOverlap);
+    cbBandOnDetail->setChecked(s.bandOnDetail);
+    LoadRadio(rgComparison, s.comparison, 1);
 
     LoadRadio(rgContinueSearch, s.continueSearch);
     cbImmediateStart->setChecked(s.immediateStart);
@@ -585,6 +602,9 @@ void TfTavixSettings::TakeValues() {
     s.horizontalOverlap = seHorizontalOverlap->value();
     s.verticalOverlap = seVerticalOverlap->value();
     s.Overlap = seGridPatternOverlap->value();
+    s.estimateOverlap = cbEstimateOverlap->isChecked();
+    s.bandOnDetail = cbBandOnDetail->isChecked();
+    s.comparison = static_cast<uint8_t>(ItemIndex(rgComparison));
 
     s.continueSearch = static_cast<uint8_t>(ItemIndex(rgContinueSearch));
     s.immediateStart = cbImmediateStart->isChecked();

@@ -109,6 +109,9 @@ private:
     QSpinBox* seHorizontalOverlap;
     QSpinBox* seVerticalOverlap;
     QSpinBox* seGridPatternOverlap;
+    QCheckBox* cbEstimateOverlap;
+    QCheckBox* cbBandOnDetail;
+    QGroupBox* rgComparison;
 
     // "Actions"
     QGroupBox* rgContinueSearch;

@@ -13,9 +13,9 @@
 namespace korvalen {
 namespace {
 
-// Larger pictures are averaged down to about this size first: the estimate only has to bring
-// the ring search near the place, and the FFT would otherwise grow with the map.
-constexpr int kMaxEstimateSide = 1024;
+// Larger pictures are averaged down to at most this size first: the estimate only has to bring
+// the ring search near the place (within the reduction factor), and the FFT grows with the map.
+constexpr int kMaxEstimateSide = 320;
 // Below this brightness variance a shared area is blank paper and says nothing.
 constexpr double kMinVariance = 4.0;
 constexpr int64_t kMinSharedPixels = 64;

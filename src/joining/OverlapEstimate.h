@@ -25,6 +25,9 @@ inline constexpr int kRunnerUpDistance = 3;
 inline constexpr double kDistinctScore = 0.5;
 inline constexpr double kDistinctMargin = 0.1;
 
+// Pictures larger than 320 pixels are averaged down by a whole factor first, so that the
+// estimate takes a few milliseconds; it is then a multiple of that factor and within it of
+// the true offset, which the ring search around it closes.
 // offsets: the top-lefts of newHalf in the target that may be the answer (all edges included).
 // Offsets whose shared area is smaller than a sixteenth of the smaller picture, or under
 // 64 pixels, are not considered. Both pictures may have any pixel format.

@@ -237,6 +237,17 @@ void TfAutomatic::BuildLayout() {
     pBar->setFixedHeight(12);
     panel->addWidget(pBar);
 
+    // Whether the overlap was estimated or, the estimate being ambiguous, taken from the
+    // approximate overlaps of the settings.
+    const JoinEstimate& estimate = request_.Estimate;
+    lEstimate = NewLabel(pMap, "lEstimate",
+                         !estimate.tried     ? ""
+                         : estimate.distinct ? "Overlap_estimated"
+                                             : "Estimate_ambiguous: overlap_from_the_settings");
+    lEstimate->setWordWrap(true);
+    lEstimate->setVisible(estimate.tried);
+    panel->addWidget(lEstimate);
+
     auto* bottom = new QGridLayout;
     bottom->setSpacing(4);
     iChart = NewImageBox(pMap, "iChart");

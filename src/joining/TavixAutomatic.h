@@ -148,6 +148,7 @@ private:
     QLabel* stCorrelationMax = nullptr;
     QLabel* lAllHits = nullptr;
     QProgressBar* pBar = nullptr;
+    QLabel* lEstimate = nullptr;
     ImageBox* iBandMap = nullptr;
     ImageBox* iBestMap = nullptr;
     ImageBox* iCurrentMatches = nullptr;

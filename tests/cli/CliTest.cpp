@@ -217,6 +217,36 @@ TEST_F(CliJoinTest, JoinsTheDemoMapsAndPrintsWhereEachLanded) {
     EXPECT_EQ(joined.Format(), PixelFormat::Bits24);
 }
 
+// With nothing but the matrix given, each join estimates its overlap; the report tells per
+// join what the estimate found, and --json gives the same to scripts.
+TEST_F(CliJoinTest, DefaultsJoinTheDemoMapsAndReportEachJoin) {
+    const fs::path out = dir / "joined.jpg";
+    const std::vector<std::string> base = {"join", maps.string(), "--rows", "3", "--cols", "3",
+                                           "--order", "a1", "--out", out.string()};
+    const CliResult text = RunArgs(base);
+    ASSERT_EQ(text.code, 0) << text.err;
+    EXPECT_NE(text.out.find("2 2 b2 526 360 "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("join 2 2: estimate 9 128 score "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find(" taken, band moved, correlation "), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find("uncertain"), std::string::npos) << text.out;
+
+    std::vector<std::string> args = base;
+    args.insert(args.end(), {"--json", "--decide", "first"});
+    const CliResult json = RunArgs(args);
+    ASSERT_EQ(json.code, 0) << json.err;
+    EXPECT_EQ(json.out.rfind("{\"complete\": true,", 0), 0u) << json.out;
+    EXPECT_NE(json.out.find("{\"row\": 3, \"col\": 3, \"name\": \"c3\", \"joined\": true, "
+                            "\"x\": 1039, \"y\": 713, "),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"estimateTaken\": true, \"estimate\": [9, 128]"), std::string::npos)
+        << json.out;
+
+    args = base;
+    args.insert(args.end(), {"--decide", "always"});
+    EXPECT_EQ(RunArgs(args).code, 2);
+}
+
 TEST_F(CliJoinTest, FindsTheFirstMapAlphabeticallyAndWritesJpeg) {
     // Alphabetical order, rows: a1 a2 a3 / b1 b2 b3 / c1 c2 c3 as well; a stray file before
     // "a1" that is no map is passed over.

@@ -42,21 +42,6 @@ std::map<std::string, Point> TrueOffsets() {
     return offsets;
 }
 
-// Settings that suit the demo: about 120 pixels of overlap, and a band of 50 along the joining
-// direction by 120 across it, long enough to tell apart positions a pixel off. A minimum that
-// the true position beats and its neighbours do not, and enough tolerance for the JPEG noise.
-Settings DemoSettings() {
-    Settings s;
-    s.horizontalOverlap = 120;
-    s.verticalOverlap = 120;
-    s.SearchBandAlong = 50;
-    s.SearchBandAcross = 120;
-    s.spreadingTolerance = 12;
-    s.minimumCorrelation = 85;
-    s.overlap = 2;
-    return s;
-}
-
 class JoinEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,7 +61,8 @@ protected:
 TEST_F(JoinEndToEndTest, EveryDemoMapLandsOnItsTrueOffset) {
     const std::map<std::string, Point> truth = TrueOffsets();
     ASSERT_EQ(truth.size(), 9u);
-    const UnattendedJoinReport report = JoinUnattended(matrix, DemoSettings());
+    // The default settings, no overlap given: each join estimates its own.
+    const UnattendedJoinReport report = JoinUnattended(matrix, Settings{});
     ASSERT_TRUE(report.complete) << "stopped at (" << report.failedRow << ", " << report.failedCol
                                  << "): best " << report.bestCorrelation << " %, "
                                  << report.failure;
@@ -84,7 +70,7 @@ TEST_F(JoinEndToEndTest, EveryDemoMapLandsOnItsTrueOffset) {
         SCOPED_TRACE(cell.Name);
         EXPECT_TRUE(cell.Joined);
         EXPECT_EQ((Point{cell.X, cell.Y}), truth.at(cell.Name));
-        EXPECT_GE(cell.Correlation, 85 * 4 / 5);
+        EXPECT_GE(cell.Correlation, Settings{}.minimumCorrelation * 4 / 5);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 
+#include "core/Settings.h"
 #include "images/MapFiles.h"
 
 namespace korvalen {
@@ -213,6 +214,34 @@ TEST(SelfSearchRun, PreviewAtTheMinimumAcceptsOrLetsTheSideFinish) {
     EXPECT_TRUE(declined.State().Done);
     EXPECT_EQ(declined.State().RingRadius, 3);
     EXPECT_GT(declined.State().PositionCount, declined.State().PositionCountAtBest);
+}
+
+// The window's "Settings" button changes the program's settings while the join runs: what the
+// search reads when it decides follows them; minimum and spreading stay as taken at activation.
+TEST(SelfSearchRun, SettingsChangedWhileTheJoinRunsTakeEffectButMinimumAndSpreading) {
+    Settings live;
+    live.minimumCorrelation = 90;
+    live.spreadingTolerance = 1;
+    live.comparison = 0;
+    live.continueSearch = 0;
+    live.confirmTavix = true;
+    live.previewFirst = false;
+    Join join(NoisePicture(), {20, 150}, 40, {3, -2});
+    SelfSearch search(join.request, TestSettings(), join.host);
+    join.host.search = &search;
+    search.SetBreatheInterval(std::chrono::milliseconds(0));
+    search.FollowSettings(&live);
+    std::string error;
+    ASSERT_TRUE(search.Activate(error)) << error;
+    live.minimumCorrelation = 20;
+    live.spreadingTolerance = 30;
+    live.confirmTavix = false;  // the best is now taken without asking
+    search.Start();
+    EXPECT_EQ(search.State().MinCorrelation, 90);
+    EXPECT_EQ(search.State().Spreading, 1);
+    EXPECT_TRUE(join.host.decisions.empty());
+    EXPECT_TRUE(search.Result().JoinAccepted);
+    EXPECT_EQ(search.Result().ResultPos, join.truePos);
 }
 
 TEST(SelfSearchRun, EqualHitCountsKeepThePositionScoredFirst) {
@@ -535,7 +564,8 @@ TEST(SelfSearchRun, RequestsWithoutPicturesOrBandAreRefused) {
     EXPECT_EQ(refused.State().PositionCount, 0);
 }
 
-TEST(SelfSearchDisplay, MatchPictureAndChartColours) {
+// The chart's colours are checked where it is drawn (the window's chart renderer).
+TEST(SelfSearchDisplay, MatchPicturePaintsTheMisses) {
     Join join(NoisePicture(), {20, 150}, 40, {0, 0});
     SelfSearch& search = join.Open();
     EXPECT_EQ(search.MatchImage(join.truePos).Row(7)[9],
@@ -547,11 +577,6 @@ TEST(SelfSearchDisplay, MatchPictureAndChartColours) {
         for (int x = 0; x < 40; ++x)
             painted += wrong.Row(y)[x] == disaccord;
     EXPECT_GT(painted, 1500);
-    EXPECT_EQ(SelfSearch::ChartColour(100), (Rgb{255, 0, 0}));
-    EXPECT_EQ(SelfSearch::ChartColour(99), (Rgb{0, 0, 0}));
-    EXPECT_EQ(SelfSearch::ChartColour(9), (Rgb{0xEE, 0xEE, 0xEE}));
-    EXPECT_EQ(SelfSearch::ChartColour(55), (Rgb{0x88, 0x88, 0x88}));
-    EXPECT_EQ(SelfSearch::ChartColour(SelfSearch::kChartUnscored), (Rgb{255, 255, 255}));
 }
 
 // The demo maps were cut from one drawn picture at known places and saved as JPEG: the band of
