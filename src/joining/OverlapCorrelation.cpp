@@ -1,4 +1,7 @@
 #include "joining/OverlapCorrelation.h"
+#include "joining/Brightness.h"
+
+#include <array>
 
 #include <algorithm>
 #include <optional>
@@ -53,7 +56,8 @@ bool ComposePreview(const Bitmap& map, const Bitmap& target, Point offset, bool 
 }
 
 OverlapScore TotalCorrelation(const Bitmap& map, const Bitmap& target, Point offset,
-                              uint8_t spreading, Bitmap* preview, uint32_t disaccordColor) {
+                              uint8_t spreading, Bitmap* preview, uint32_t disaccordColor,
+                              bool byBrightness) {
     OverlapScore score;
     if (map.IsEmpty() || target.IsEmpty())
         return score;
@@ -64,6 +68,17 @@ OverlapScore TotalCorrelation(const Bitmap& map, const Bitmap& target, Point off
     const bool paint =
         preview != nullptr && preview->Format() == PixelFormat::Bits8 && !preview->IsEmpty();
     const uint8_t disaccord = paint ? preview->NearestIndex(ColorValueToRgb(disaccordColor)) : 0;
+    // What is compared of each palette entry: the index itself, or its colour's brightness.
+    std::array<uint8_t, 256> mapValue{}, targetValue{};
+    for (int i = 0; i < 256; ++i) {
+        mapValue[i] = targetValue[i] = static_cast<uint8_t>(i);
+        if (byBrightness) {
+            if (static_cast<size_t>(i) < map8.Palette().size())
+                mapValue[i] = BrightnessOf(map8.Palette()[i]);
+            if (static_cast<size_t>(i) < target8.Palette().size())
+                targetValue[i] = BrightnessOf(target8.Palette()[i]);
+        }
+    }
 
     // Target pixels that have a map pixel over them.
     const int64_t left = std::max<int64_t>(0, offset.x);
@@ -75,8 +90,8 @@ OverlapScore TotalCorrelation(const Bitmap& map, const Bitmap& target, Point off
         const uint8_t* m = map8.Row(static_cast<int>(y - offset.y));
         uint8_t* p = paint && y < preview->Height() ? preview->Row(static_cast<int>(y)) : nullptr;
         for (int64_t x = left; x < right; ++x) {
-            const int a = t[x];
-            const int b = m[x - offset.x];
+            const int a = targetValue[t[x]];
+            const int b = mapValue[m[x - offset.x]];
             if ((a > b ? a - b : b - a) <= spreading)
                 ++score.hits;
             else if (p != nullptr && x < preview->Width())

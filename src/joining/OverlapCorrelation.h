@@ -25,14 +25,16 @@ struct OverlapScore {
 };
 
 // Compares the map placed at offset with the target where they overlap: a pixel agrees when its
-// palette indices (standard palette) differ by at most spreading. The correlation divides the
+// palette indices (standard palette) differ by at most spreading, or with byBrightness when the
+// brightness of their colours does. The correlation divides the
 // agreeing pixels by (target width - offset.x + 1) x (target height - offset.y + 1), the
 // overlap counted with both far edges, so a perfect overlap scores a little below 100; it is 0
 // when the offset leaves no overlap. When preview is given (as ComposePreview made it), every
 // disagreeing pixel inside it is painted in the palette colour nearest disaccordColor
 // (0x00BBGGRR).
 OverlapScore TotalCorrelation(const Bitmap& map, const Bitmap& target, Point offset,
-                              uint8_t spreading, Bitmap* preview, uint32_t disaccordColor);
+                              uint8_t spreading, Bitmap* preview, uint32_t disaccordColor,
+                              bool byBrightness = false);
 
 // The palette colour of a 0x00BBGGRR colour value.
 Rgb ColorValueToRgb(uint32_t color);

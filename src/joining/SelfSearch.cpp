@@ -471,6 +471,7 @@ void SelfSearch::MinimumReached() {
             preview.spreading = s.Spreading;
             preview.bandCorrelation = s.BestCorrelation;
             preview.minCorrelation = s.MinCorrelation;
+            preview.byBrightness = byBrightness_;
             // Not accepted: Done stays set, the running side ends and the search holds.
             if (host_.ShowPreview(preview))
                 AcceptBest(false, false, false);
@@ -593,6 +594,7 @@ void SelfSearch::OpenPreview() {
     preview.spreading = state_.Spreading;
     preview.bandCorrelation = state_.BestCorrelation;
     preview.minCorrelation = state_.MinCorrelation;
+    preview.byBrightness = byBrightness_;
     const bool accepted = host_.ShowPreview(preview);
     previewMap_ = Bitmap();
     if (accepted)
@@ -714,6 +716,10 @@ Bitmap SelfSearch::MatchImage(Point pos) const {
         }
     }
     return image;
+}
+
+int64_t SelfSearch::MismatchAt(Point pos, std::vector<uint8_t>& mismatch) const {
+    return CountHitsWithMask(bandView_, targetView_, pos, state_.Spreading, mismatch);
 }
 
 Bitmap SelfSearch::BestImage() const {

@@ -39,6 +39,7 @@ struct PreviewRequest {
     uint8_t spreading = 0;
     int bandCorrelation = 0;
     int minCorrelation = 0;
+    bool byBrightness = false;  // the join compares brightness, not palette indices
 };
 
 // The selection offered before the best position is taken.
@@ -210,6 +211,9 @@ public:
     const Bitmap& Target() const { return target_; }
     // Pictures for the display, made on demand (not in the search loop).
     Bitmap CandidateImage(Point pos) const;  // the target pixels under the band
+    // Marks each band pixel that is compared at pos and misses with 1 (band width x height, row
+    // by row), as the search compares them; gives the hits.
+    int64_t MismatchAt(Point pos, std::vector<uint8_t>& mismatch) const;
     Bitmap MatchImage(Point pos) const;      // the same, misses painted in the disaccord colour
     Bitmap BestImage() const;
 

@@ -409,8 +409,7 @@ QImage TfAutomatic::MatchPicture(Point pos) {
     QImage picture = ImageCopyOf(search_->CandidateImage(pos));
     if (picture.isNull())
         return picture;
-    CountHitsWithMask(ViewOf(search_->Band()), ViewOf(search_->Target()), pos,
-                      search_->State().Spreading, mismatch_);
+    search_->MismatchAt(pos, mismatch_);
     const QRgb colour = ColourOfValue(settings_.disaccordColor).rgb();
     const int width = picture.width();
     for (int y = 0; y < picture.height(); ++y) {

@@ -203,7 +203,8 @@ void TfTavixPreview::ComputeTotalCorrelation() {
         const WaitCursor hourglass;
         const OverlapScore score =
             korvalen::TotalCorrelation(*request_.map, *request_.target, request_.offset,
-                                       request_.spreading, &preview_, disaccordColor_);
+                                       request_.spreading, &preview_, disaccordColor_,
+                                       request_.byBrightness);
         totalCorrelation_ = score.correlation;
     }
     ShowPreviewBitmap();

@@ -95,7 +95,9 @@ TEST_F(SettingsDialog, FirstStartShowsTheDefaults) {
     EXPECT_EQ(Spin("seDefaultRows"), 4);
     EXPECT_EQ(Spin("seDefaultCols"), 3);
     EXPECT_EQ(Spin("seMinimumCorrelation"), 90);
-    EXPECT_EQ(Spin("seSpreadingTolerance"), 1);
+    EXPECT_EQ(Spin("seSpreadingTolerance"), 8);
+    EXPECT_TRUE(Find<QCheckBox>("cbEstimateOverlap")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("cbBandOnDetail")->isChecked());
     EXPECT_EQ(Spin("seSearchBandAcross"), 50);
     EXPECT_EQ(Spin("seSearchBandAlong"), 50);
     EXPECT_EQ(Find<QComboBox>("cobTargetAreaRatio")->currentText(), "1");
@@ -222,6 +224,10 @@ TEST_F(SettingsDialog, AcceptTakesEveryControl) {
     spin("seHorizontalOverlap", 10000, expected.horizontalOverlap);
     spin("seVerticalOverlap", 10, expected.verticalOverlap);
     spin("seGridPatternOverlap", 25, expected.Overlap);
+    check("cbEstimateOverlap", expected.estimateOverlap);
+    check("cbBandOnDetail", expected.bandOnDetail);
+    SetItem("rgComparison", 0);
+    expected.comparison = 0;
 
     SetItem("rgContinueSearch", 2);
     expected.continueSearch = 2;
@@ -257,6 +263,9 @@ TEST_F(SettingsDialog, AcceptTakesEveryControl) {
     EXPECT_MEMBER(tavixedMapsDirectory);
     EXPECT_MEMBER(PlacemarksDirectory);
     EXPECT_MEMBER(continueSearch);
+    EXPECT_MEMBER(estimateOverlap);
+    EXPECT_MEMBER(bandOnDetail);
+    EXPECT_MEMBER(comparison);
     EXPECT_MEMBER(immediateStart);
     EXPECT_MEMBER(pauseAfter);
     EXPECT_MEMBER(showSingleMaps);
