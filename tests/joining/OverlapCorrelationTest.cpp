@@ -41,6 +41,20 @@ TEST(TotalCorrelation, DividesByTheOverlapWithBothFarEdges) {
     EXPECT_EQ(score.correlation, 30000 * 100 / (51 * 601));  // 97
 }
 
+// Compared by brightness, two colours far apart in the palette but equally bright agree, and
+// black and white do not.
+TEST(TotalCorrelation, ByBrightnessComparesTheColoursBehindTheIndices) {
+    Bitmap target(2, 1, PixelFormat::Bits24);
+    Bitmap map(2, 1, PixelFormat::Bits24);
+    target.SetPixel(0, 0, {255, 0, 0});  // brightness 77
+    map.SetPixel(0, 0, {0, 110, 60});    // about as bright in the palette
+    target.SetPixel(1, 0, {0, 0, 0});
+    map.SetPixel(1, 0, {255, 255, 255});
+    EXPECT_EQ(TotalCorrelation(map, target, {0, 0}, 12, nullptr, 0, true).hits, 1);
+    EXPECT_EQ(TotalCorrelation(map, target, {0, 0}, 12, nullptr, 0, false).hits, 0);
+    EXPECT_EQ(TotalCorrelation(map, target, {0, 0}, 255, nullptr, 0, true).hits, 2);
+}
+
 TEST(TotalCorrelation, PaintsExactlyTheDisagreeingPixels) {
     const Bitmap picture = NoisePicture(300, 200, 2);
     const Bitmap target = Cut(picture, {0, 0, 200, 200});
