@@ -24,8 +24,7 @@ bool CpuHas(const char* feature) {
 
 // The same pixels in the same order as CountHits' portable kernel, counted as misses.
 void PortableKernel(const GroupBand::Rows& rows, const uint8_t* const* targets,
-                    ptrdiff_t targetStride, int count, int rowBegin, int rowEnd,
-                    int64_t* misses) {
+                    ptrdiff_t targetStride, int count, int rowBegin, int rowEnd, int64_t* misses) {
     const int spreading = rows.spreading;
     for (int k = 0; k < count; ++k) {
         int64_t missed = 0;
@@ -79,7 +78,7 @@ GroupBand::GroupBand(const GreyView& band, uint8_t spreading, int vectorBytes) {
 }
 
 void GroupBand::Prepare(int vectorBytes) {
-    Kernel vectorKernel = vectorBytes == 64 ? Avx512GroupKernel()
+    Kernel vectorKernel = vectorBytes == 64   ? Avx512GroupKernel()
                           : vectorBytes == 32 ? Avx2GroupKernel()
                                               : nullptr;
     const int width = rows_.width;

@@ -43,9 +43,8 @@ public:
     };
     // Adds to misses[k] the misses of band rows [rowBegin, rowEnd) placed over targets[k], which
     // points at the target pixel under the band's top-left; count <= kMaxGroupPositions.
-    using Kernel = void (*)(const Rows& rows, const uint8_t* const* targets,
-                            ptrdiff_t targetStride, int count, int rowBegin, int rowEnd,
-                            int64_t* misses);
+    using Kernel = void (*)(const Rows& rows, const uint8_t* const* targets, ptrdiff_t targetStride,
+                            int count, int rowBegin, int rowEnd, int64_t* misses);
 
     Kernel kernel() const { return kernel_; }
     const Rows& rows() const { return rows_; }

@@ -17,8 +17,8 @@ inline int64_t Sum64(__m256i totals) {
 
 // K positions at once, so that the counters stay in registers.
 template <int K>
-void GroupMisses(const GroupBand::Rows& rows, const uint8_t* const* targets,
-                 ptrdiff_t targetStride, int rowBegin, int rowEnd, int64_t* misses) {
+void GroupMisses(const GroupBand::Rows& rows, const uint8_t* const* targets, ptrdiff_t targetStride,
+                 int rowBegin, int rowEnd, int64_t* misses) {
     const int chunks = rows.chunks;
     const int lastStart = rows.width - 32;
     // Each step adds at most 1 to a byte lane.
@@ -57,8 +57,7 @@ void GroupMisses(const GroupBand::Rows& rows, const uint8_t* const* targets,
 }
 
 void GroupKernelAvx2(const GroupBand::Rows& rows, const uint8_t* const* targets,
-                     ptrdiff_t targetStride, int count, int rowBegin, int rowEnd,
-                     int64_t* misses) {
+                     ptrdiff_t targetStride, int count, int rowBegin, int rowEnd, int64_t* misses) {
     while (count > 0) {
         const int n = count >= 8 ? 8 : count >= 4 ? 4 : count >= 2 ? 2 : 1;
         switch (n) {

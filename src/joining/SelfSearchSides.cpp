@@ -20,7 +20,8 @@ constexpr int64_t kPixelsPerPiece = int64_t{1} << 26;
 bool SelfSearch::ScoreSide(WholeAreaScorer& scorer, const RingSide& side, Point half) {
     SearchState& s = state_;
     const int64_t bandPixels = std::max<int64_t>(scorer.BandPixels(), 1);
-    const int piece = static_cast<int>(std::clamp<int64_t>(kPixelsPerPiece / bandPixels, 1, 1 << 20));
+    const int piece =
+        static_cast<int>(std::clamp<int64_t>(kPixelsPerPiece / bandPixels, 1, 1 << 20));
     std::vector<Point> positions;
     std::vector<PositionScore> scores;
     Point c = side.first;

@@ -42,15 +42,16 @@ bool WholeAreaScorer::FullyInside(Point pos) const {
 void WholeAreaScorer::Score(const Point* positions, size_t count, int64_t bestHits,
                             PositionScore* scores) {
     const int64_t pixels = static_cast<int64_t>(count) * std::max<int64_t>(BandPixels(), 1);
-    const int cores = static_cast<int>(
-        std::clamp<int64_t>(pixels / kPixelsPerCore, 1, std::max(threads_, 1)));
+    const int cores =
+        static_cast<int>(std::clamp<int64_t>(pixels / kPixelsPerCore, 1, std::max(threads_, 1)));
     if (cores <= 1) {
         ScoreRun(positions, count, bestHits, scores);
         return;
     }
     // Piece p goes to core p % cores, so each core walks its pieces in order and may carry
     // its own best from one to the next: everything it has seen lies before.
-    const size_t pieces = std::min<size_t>(count, size_t{static_cast<unsigned>(cores)} * kPiecesPerCore);
+    const size_t pieces =
+        std::min<size_t>(count, size_t{static_cast<unsigned>(cores)} * kPiecesPerCore);
     RunOnCores(cores, [&](int core) {
         int64_t best = bestHits;
         for (size_t p = static_cast<size_t>(core); p < pieces; p += static_cast<size_t>(cores)) {
@@ -171,8 +172,8 @@ WholeAreaResult WalkWholeArea(int64_t bandPixels, Point expectedPos, const Posit
                               Point half, ScoreFunction score) {
     WholeAreaResult result;
     const Point centre = expectedPos + half;
-    const size_t batch =
-        static_cast<size_t>(std::max<int64_t>(1, kPixelsPerBatch / std::max<int64_t>(bandPixels, 1)));
+    const size_t batch = static_cast<size_t>(
+        std::max<int64_t>(1, kPixelsPerBatch / std::max<int64_t>(bandPixels, 1)));
     std::vector<Point> positions;
     std::vector<PositionScore> scores;
     bool more = true;

@@ -72,8 +72,7 @@ bool AppendRingPositions(Point centre, int r, const PositionRange& range, Point 
 
 // The whole area around expectedPos (band top-left), pruned and in parallel.
 WholeAreaResult SearchWholeArea(const GreyView& band, const GreyView& target, uint8_t spreading,
-                                Point expectedPos, const PositionRange& centres,
-                                int threads = 0);
+                                Point expectedPos, const PositionRange& centres, int threads = 0);
 // The same, every position counted in full one after another by CountHits: the reference.
 WholeAreaResult SearchWholeAreaSerial(const GreyView& band, const GreyView& target,
                                       uint8_t spreading, Point expectedPos,

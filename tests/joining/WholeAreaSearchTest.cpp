@@ -75,20 +75,18 @@ std::vector<Pair> DemoPairs(int band, int overlap) {
                 const Rect half{left.Width() / 2, 0, left.Width(), left.Height()};
                 const Rect bandRect{25, map.Height() / 2 - band / 2, 25 + band,
                                     map.Height() / 2 - band / 2 + band};
-                pairs.push_back(MakePair(here + " to its left", map, bandRect,
-                                         *CopyArea(&left, half),
-                                         {half.right - half.left - 75 - band, bandRect.top},
-                                         overlap));
+                pairs.push_back(
+                    MakePair(here + " to its left", map, bandRect, *CopyArea(&left, half),
+                             {half.right - half.left - 75 - band, bandRect.top}, overlap));
             }
             if (r > 0) {
                 const Bitmap above = load(std::string(1, rows[r - 1]) + std::to_string(c));
                 const Rect half{0, above.Height() / 2, above.Width(), above.Height()};
                 const Rect bandRect{map.Width() / 2 - band / 2, 25,
                                     map.Width() / 2 - band / 2 + band, 25 + band};
-                pairs.push_back(MakePair(here + " to the one above", map, bandRect,
-                                         *CopyArea(&above, half),
-                                         {bandRect.left, half.bottom - half.top - 75 - band},
-                                         overlap));
+                pairs.push_back(
+                    MakePair(here + " to the one above", map, bandRect, *CopyArea(&above, half),
+                             {bandRect.left, half.bottom - half.top - 75 - band}, overlap));
             }
         }
     }
@@ -116,17 +114,16 @@ Pair RandomPair(unsigned seed, int bandWidth, int bandHeight, bool matched) {
     for (int y = 0; y < bandHeight; ++y) {
         for (int x = 0; x < bandWidth; ++x) {
             const bool noisy = rng() % 100 < 30;
-            band.Row(y)[x] = noisy ? static_cast<uint8_t>(rng() % levels)
-                                   : source.Row(at.y + y)[at.x + x];
+            band.Row(y)[x] =
+                noisy ? static_cast<uint8_t>(rng() % levels) : source.Row(at.y + y)[at.x + x];
         }
     }
     Pair pair;
     pair.name = "random " + std::to_string(seed);
     pair.band = std::move(band);
     pair.target = std::move(target);
-    const SearchGeometry g =
-        FitSearchArea({bandWidth, bandHeight}, bandWidth, bandHeight, {6, 6},
-                      pair.target.Width(), pair.target.Height());
+    const SearchGeometry g = FitSearchArea({bandWidth, bandHeight}, bandWidth, bandHeight, {6, 6},
+                                           pair.target.Width(), pair.target.Height());
     pair.expectedPos = g.expectedPos;
     pair.centres = g.centres;
     return pair;
@@ -195,8 +192,8 @@ TEST(WholeAreaSearch, AreasBeyondTheTargetEdgesGiveTheFullSearchResult) {
     const Bitmap band = RandomPicture(40, 36, 4, rng);
     const PositionRange centres{-10, -12, 75, 60};
     for (uint8_t spreading : {uint8_t{0}, uint8_t{1}}) {
-        const WholeAreaResult full = SearchWholeAreaSerial(ViewOf(band), ViewOf(target), spreading,
-                                                           {10, 5}, centres);
+        const WholeAreaResult full =
+            SearchWholeAreaSerial(ViewOf(band), ViewOf(target), spreading, {10, 5}, centres);
         ExpectSameResult(
             SearchWholeArea(ViewOf(band), ViewOf(target), spreading, {10, 5}, centres, 2), full,
             "beyond the edges");
@@ -211,13 +208,14 @@ TEST(WholeAreaScorer, BoundedPositionsNeverHideABetterOne) {
     const Pair p = RandomPair(11, 70, 45, true);
     const GreyView b = ViewOf(p.band), t = ViewOf(p.target);
     std::vector<Point> positions;
-    for (int r = 0; AppendRingPositions(p.expectedPos + Point{35, 22}, r, p.centres, {35, 22},
-                                        positions);
+    for (int r = 0;
+         AppendRingPositions(p.expectedPos + Point{35, 22}, r, p.centres, {35, 22}, positions);
          ++r) {
     }
     for (int vectorBytes : {0, 32, 64}) {
         if ((vectorBytes == 32 && Avx2GroupKernel() == nullptr) ||
-            (vectorBytes == 64 && (Avx512GroupKernel() == nullptr || FastestGroupVectorBytes() < 64)))
+            (vectorBytes == 64 &&
+             (Avx512GroupKernel() == nullptr || FastestGroupVectorBytes() < 64)))
             continue;
         WholeAreaScorer scorer(b, t, 1, 1, vectorBytes);
         std::vector<PositionScore> scores(positions.size());
@@ -272,8 +270,9 @@ TEST(ScoreKernelGroup, EveryKernelCountsTheMissesOfThePlainCount) {
                                       static_cast<ptrdiff_t>(target.Stride()), count, rowBegin,
                                       rowEnd, misses.data());
                     for (int k = 0; k < count; ++k) {
-                        const GreyView rows{band.Row(rowBegin), static_cast<ptrdiff_t>(band.Stride()),
-                                            width, rowEnd - rowBegin};
+                        const GreyView rows{band.Row(rowBegin),
+                                            static_cast<ptrdiff_t>(band.Stride()), width,
+                                            rowEnd - rowBegin};
                         const Point pos{at[k].x, at[k].y + rowBegin};
                         const int64_t hits = CountHitsScalar(rows, ViewOf(target), pos, spreading);
                         EXPECT_EQ(misses[k], int64_t{width} * (rowEnd - rowBegin) - hits)
@@ -315,8 +314,8 @@ TEST(WholeAreaSearch, RingPositionsFollowTheSelfSearchWalk) {
     EXPECT_EQ(positions, (std::vector<Point>{{1, 1}}));
     positions.clear();
     EXPECT_TRUE(AppendRingPositions({2, 2}, 1, range, {0, 0}, positions));
-    EXPECT_EQ(positions, (std::vector<Point>{{1, 1}, {2, 1}, {3, 1}, {3, 2}, {3, 3}, {2, 3},
-                                             {1, 3}, {1, 2}}));
+    EXPECT_EQ(positions,
+              (std::vector<Point>{{1, 1}, {2, 1}, {3, 1}, {3, 2}, {3, 3}, {2, 3}, {1, 3}, {1, 2}}));
     positions.clear();
     EXPECT_TRUE(AppendRingPositions({2, 2}, 2, range, {0, 0}, positions));
     EXPECT_EQ(positions.size(), 16u);
@@ -363,8 +362,8 @@ TEST(SelfSearchWholeWalk, FindsExactlyWhatTheFullSearchFinds) {
         ASSERT_TRUE(search.Activate(error)) << error;
         search.Start();
         const SearchState& s = search.State();
-        const WholeAreaResult full =
-            SearchWholeAreaSerial(ViewOf(p.band), ViewOf(p.target), 1, s.ExpectedPos, s.CentreRange);
+        const WholeAreaResult full = SearchWholeAreaSerial(ViewOf(p.band), ViewOf(p.target), 1,
+                                                           s.ExpectedPos, s.CentreRange);
         EXPECT_EQ(s.BestPos, full.bestPos) << p.name;
         EXPECT_EQ(s.MaxHits, full.maxHits) << p.name;
         EXPECT_EQ(s.PositionCount, full.positionCount) << p.name;
@@ -380,8 +379,8 @@ TEST(SelfSearchWholeWalk, FindsExactlyWhatTheFullSearchFinds) {
             for (int x = 0; x < search.ChartWidth(); ++x) {
                 const uint8_t value = chart[static_cast<size_t>(y * search.ChartWidth() + x)];
                 const Point pos = Point{x + s.CentreRange.left, y + s.CentreRange.top} - half;
-                const int64_t hits = CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()),
-                                                     pos, 1);
+                const int64_t hits =
+                    CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), pos, 1);
                 const int correlation = static_cast<int>(hits * 100 / (s.BandWidth * s.BandHeight));
                 if (value == SelfSearch::kChartUnscored)
                     continue;  // not in the walk
@@ -423,8 +422,8 @@ TEST(SelfSearchWholeWalk, StopsAtTheMinimumAndPausesWhereAFullWalkWould) {
         int64_t best = 0, stopAt = 0;
         Point stopPos;
         for (size_t k = 0; k < walk.size() && stopAt == 0; ++k) {
-            const int64_t hits = CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()),
-                                                 walk[k], 1);
+            const int64_t hits =
+                CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), walk[k], 1);
             if (hits > best) {
                 best = hits;
                 if (hits * 100 / (50 * 50) >= 40) {
@@ -464,7 +463,8 @@ TEST(SelfSearchWholeWalk, StopsAtTheMinimumAndPausesWhereAFullWalkWould) {
     for (int r = 0; walk.size() < 300; ++r)
         AppendRingPositions(s.ExpectedPos + half, r, s.CentreRange, half, walk);
     EXPECT_EQ(s.CurrentPos, walk[299]);
-    const int64_t hits = CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), walk[299], 1);
+    const int64_t hits =
+        CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), walk[299], 1);
     if (s.HitsBounded)
         EXPECT_LE(hits, s.Hits);
     else
