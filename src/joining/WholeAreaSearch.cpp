@@ -206,8 +206,9 @@ WholeAreaResult WalkWholeArea(int64_t bandPixels, Point expectedPos, const Posit
 }  // namespace
 
 WholeAreaResult SearchWholeArea(const GreyView& band, const GreyView& target, uint8_t spreading,
-                                Point expectedPos, const PositionRange& centres, int threads) {
-    WholeAreaScorer scorer(band, target, spreading, threads);
+                                Point expectedPos, const PositionRange& centres, int threads,
+                                int vectorBytes) {
+    WholeAreaScorer scorer(band, target, spreading, threads, vectorBytes);
     return WalkWholeArea(scorer.BandPixels(), expectedPos, centres,
                          {band.width / 2, band.height / 2},
                          [&](const Point* p, size_t n, int64_t best, PositionScore* s) {

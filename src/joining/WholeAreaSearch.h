@@ -70,9 +70,11 @@ struct WholeAreaResult {
 bool AppendRingPositions(Point centre, int r, const PositionRange& range, Point half,
                          std::vector<Point>& positions);
 
-// The whole area around expectedPos (band top-left), pruned and in parallel.
+// The whole area around expectedPos (band top-left), pruned and in parallel; vectorBytes
+// chooses the kernel as GroupBand does.
 WholeAreaResult SearchWholeArea(const GreyView& band, const GreyView& target, uint8_t spreading,
-                                Point expectedPos, const PositionRange& centres, int threads = 0);
+                                Point expectedPos, const PositionRange& centres, int threads = 0,
+                                int vectorBytes = GroupBand::kBestFitting);
 // The same, every position counted in full one after another by CountHits: the reference.
 WholeAreaResult SearchWholeAreaSerial(const GreyView& band, const GreyView& target,
                                       uint8_t spreading, Point expectedPos,
