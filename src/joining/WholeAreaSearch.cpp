@@ -12,8 +12,8 @@ namespace {
 constexpr int kRowsPerBoundCheck = 16;
 // Runs shorter than this many compared pixels are not worth waking another core for.
 constexpr int64_t kPixelsPerCore = int64_t{1} << 22;
-// Each core takes several pieces of a run, in order, so that cores whose pieces stop early
-// take more of them.
+// A run is cut into this many pieces per core, dealt out in turn, so that every core gets
+// some from late in the run, where more positions stop early.
 constexpr int kPiecesPerCore = 4;
 // The walk scores this many pixels between looking at the best: pieces large enough to share
 // out, small enough that the best found early prunes the rest.
