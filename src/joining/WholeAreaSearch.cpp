@@ -94,10 +94,11 @@ void WholeAreaScorer::ScoreRun(const Point* positions, size_t count, int64_t bes
                 flush();
             continue;
         }
-        // Clipped by the target's edges: counted alone and in full.
+        // Clipped by the target's edges: counted alone.
         flush();
-        scores[i] = {CountHits(bandView_, target_, pos, spreading_), false};
-        bestHits = std::max(bestHits, scores[i].hits);
+        scores[i] = ScoreClipped(pos, bestHits);
+        if (!scores[i].bounded)
+            bestHits = std::max(bestHits, scores[i].hits);
     }
     flush();
 }
@@ -146,6 +147,35 @@ void WholeAreaScorer::ScoreGroup(const Point* positions, int count, int64_t best
         const int k = live[i];
         scores[k] = {pixels - misses[k], false};
     }
+}
+
+// A band partly outside the target (or beyond the compared columns): only the pixels over
+// the target are compared, by the same block kernel CountHits uses, and the others are misses.
+// Where fewer pixels are compared than the best has hits, nothing needs counting at all.
+PositionScore WholeAreaScorer::ScoreClipped(Point pos, int64_t bestHits) const {
+    const int64_t compared = ComparedPixels(bandView_, target_, pos);
+    if (compared <= bestHits || bandView_.pixels == nullptr || target_.pixels == nullptr)
+        return {compared, compared <= bestHits};
+    const int64_t columns = std::min<int64_t>(target_.width, int64_t{kMaxComparedColumn} + 1);
+    const int left = static_cast<int>(std::max<int64_t>(0, -int64_t{pos.x}));
+    const int right = static_cast<int>(std::min<int64_t>(bandView_.width, columns - pos.x));
+    const int top = static_cast<int>(std::max<int64_t>(0, -int64_t{pos.y}));
+    const int bottom =
+        static_cast<int>(std::min<int64_t>(bandView_.height, int64_t{target_.height} - pos.y));
+    static const BlockHitsFunction blockHits = HaveAvx2Kernel() ? Avx2BlockHits() : BlockHitsScalar;
+    const int width = right - left;
+    const int64_t missLimit = compared - bestHits;
+    int64_t misses = 0;
+    for (int y = top; y < bottom; y += kRowsPerBoundCheck) {
+        const int rows = std::min(kRowsPerBoundCheck, bottom - y);
+        const int64_t hits = blockHits(bandView_.Row(y) + left, bandView_.stride,
+                                       target_.Row(pos.y + y) + (pos.x + left), target_.stride,
+                                       width, rows, spreading_);
+        misses += int64_t{width} * rows - hits;
+        if (misses >= missLimit && y + rows < bottom)
+            return {compared - misses, true};
+    }
+    return {compared - misses, false};
 }
 
 bool AppendRingPositions(Point centre, int r, const PositionRange& range, Point half,

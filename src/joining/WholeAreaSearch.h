@@ -44,6 +44,7 @@ private:
                   PositionScore* scores) const;
     void ScoreGroup(const Point* positions, int count, int64_t bestHits,
                     PositionScore* scores) const;
+    PositionScore ScoreClipped(Point pos, int64_t bestHits) const;
     bool FullyInside(Point pos) const;
 
     GreyView bandView_;

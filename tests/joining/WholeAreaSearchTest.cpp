@@ -204,13 +204,16 @@ TEST(WholeAreaSearch, AreasBeyondTheTargetEdgesGiveTheFullSearchResult) {
 // Each position comes back either exact or with a bound no larger than the best before it,
 // whichever kernel scores it.
 TEST(WholeAreaScorer, BoundedPositionsNeverHideABetterOne) {
+    // Inside the target and clipped by its edges, with every kernel.
     std::mt19937 rng(9);
     const Pair p = RandomPair(11, 70, 45, true);
     const GreyView b = ViewOf(p.band), t = ViewOf(p.target);
+    // The area reaches 40 pixels beyond the target's edges: clipped positions are scored too.
+    const PositionRange wide{p.centres.left - 40, p.centres.top - 40, p.centres.right + 40,
+                             p.centres.bottom + 40};
     std::vector<Point> positions;
     for (int r = 0;
-         AppendRingPositions(p.expectedPos + Point{35, 22}, r, p.centres, {35, 22}, positions);
-         ++r) {
+         AppendRingPositions(p.expectedPos + Point{35, 22}, r, wide, {35, 22}, positions); ++r) {
     }
     for (int vectorBytes : {0, 32, 64}) {
         if ((vectorBytes == 32 && Avx2GroupKernel() == nullptr) ||
