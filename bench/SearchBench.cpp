@@ -7,7 +7,9 @@
 #include "images/Bitmap.h"
 #include "images/PixelConvert.h"
 #include "joining/ScoreKernel.h"
+#include "joining/ScoreKernelGroup.h"
 #include "joining/SelfSearch.h"
+#include "joining/WholeAreaSearch.h"
 
 namespace korvalen {
 namespace {
@@ -110,6 +112,50 @@ void BM_PlainScalarLoop(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainScalarLoop)->Arg(50)->Arg(250);
 
+// The group kernels: eight neighbouring positions per pass over the band, each pixel of each
+// position counted (no early stop).
+void GroupWalk(benchmark::State& state, int vectorBytes) {
+    const int side = static_cast<int>(state.range(0));
+    const Bitmap band = MakeMapPicture(side, side, 2);
+    const GreyView targetView = ViewOf(Target());
+    GroupBand prepared(ViewOf(band), 1, std::max(vectorBytes, 0));
+    if (vectorBytes < 0 || prepared.kernel() == nullptr) {
+        state.SkipWithError("this kernel does not run here");
+        return;
+    }
+    const int reach = kTargetSide - side - kMaxGroupPositions;
+    int64_t position = 0;
+    for (auto _ : state) {
+        const Point pos{static_cast<int>(position % reach),
+                        static_cast<int>(position / reach % reach)};
+        const uint8_t* targets[kMaxGroupPositions];
+        for (int k = 0; k < kMaxGroupPositions; ++k)
+            targets[k] = targetView.Row(pos.y) + pos.x + k;
+        int64_t misses[kMaxGroupPositions] = {};
+        prepared.kernel()(prepared.rows(), targets, targetView.stride, kMaxGroupPositions, 0, side,
+                          misses);
+        benchmark::DoNotOptimize(misses);
+        position += kMaxGroupPositions;
+    }
+    state.SetItemsProcessed(state.iterations() * kMaxGroupPositions * int64_t{side} * side);
+    state.SetLabel("items = pixels compared");
+}
+
+void BM_GroupKernelAvx2(benchmark::State& state) {
+    GroupWalk(state, FastestGroupVectorBytes() >= 32 ? 32 : -2);
+}
+BENCHMARK(BM_GroupKernelAvx2)->Arg(50)->Arg(250);
+
+void BM_GroupKernelAvx512(benchmark::State& state) {
+    GroupWalk(state, FastestGroupVectorBytes() >= 64 ? 64 : -2);
+}
+BENCHMARK(BM_GroupKernelAvx512)->Arg(50)->Arg(250);
+
+void BM_GroupKernelPortable(benchmark::State& state) {
+    GroupWalk(state, 0);
+}
+BENCHMARK(BM_GroupKernelPortable)->Arg(50)->Arg(250);
+
 class NoOpHost : public SearchHost {
 public:
     int Decide(const DecisionRequest&) override { return 1; }
@@ -117,10 +163,29 @@ public:
 };
 
 // A whole search that finds nothing good enough and so walks its whole area: a band of
-// range(0) pixels square with the overlap setting range(1).
+// range(0) pixels square with the overlap setting range(1). With range(2) = 1 the band is cut
+// from the target (with its noise, so not quite equal) near the expected position, as in a real
+// join, where the early stop pays most.
+Bitmap NewMapFor(int side, bool matched) {
+    if (!matched)
+        return MakeMapPicture(side + 20, side + 20, 3);
+    // The band (at 10, 10 of the new map) lies 37 and 23 pixels off the expected position.
+    const int at = (kTargetSide - side) / 2;
+    Bitmap map = *CopyArea(&Target(), {at + 27, at + 13, at + 27 + side + 20, at + 13 + side + 20});
+    uint32_t noise = 12345;
+    for (int y = 0; y < map.Height(); ++y) {
+        for (int x = 0; x < map.Width(); ++x) {
+            noise = noise * 1103515245u + 12345u;
+            if ((noise >> 24) < 40)
+                map.Row(y)[x] = static_cast<uint8_t>(noise >> 16);
+        }
+    }
+    return map;
+}
+
 void BM_WholeSearch(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    const Bitmap newMap = MakeMapPicture(side + 20, side + 20, 3);
+    const Bitmap newMap = NewMapFor(side, state.range(2) != 0);
     SearchSettings settings;
     settings.continueSearch = 0;
     settings.confirmTavix = false;
@@ -149,9 +214,49 @@ void BM_WholeSearch(benchmark::State& state) {
     state.SetItemsProcessed(positions * int64_t{side} * side);
 }
 BENCHMARK(BM_WholeSearch)
-    ->Args({50, 2})
-    ->Args({250, 10})
+    ->Args({50, 2, 0})
+    ->Args({250, 10, 0})
+    ->Args({250, 10, 1})
     ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()  // CPU: all cores together
+    ->UseRealTime()
+    ->Iterations(1);
+
+// The same walks without the window's bookkeeping: range(3) = 0 counts every position in full,
+// one after another (the reference the fast search must equal); 1 is the fast search on one
+// core, 2 on all cores, 3 on one core with the AVX2 kernel (where the fastest is AVX-512).
+void BM_WholeArea(benchmark::State& state) {
+    const int side = static_cast<int>(state.range(0));
+    const Bitmap newMap = NewMapFor(side, state.range(2) != 0);
+    const Bitmap band = *CopyArea(&newMap, {10, 10, 10 + side, 10 + side});
+    const int start = (kTargetSide - side) / 2;
+    const int factor = static_cast<int>(state.range(1));
+    const SearchGeometry g =
+        FitSearchArea({start, start}, side, side, {factor, factor}, kTargetSide, kTargetSide);
+    WholeAreaResult result;
+    for (auto _ : state) {
+        if (state.range(3) == 0)
+            result =
+                SearchWholeAreaSerial(ViewOf(band), ViewOf(Target()), 1, g.expectedPos, g.centres);
+        else if (state.range(3) == 3)
+            result = SearchWholeArea(ViewOf(band), ViewOf(Target()), 1, g.expectedPos, g.centres,
+                                     1, FastestGroupVectorBytes() >= 32 ? 32 : 0);
+        else
+            result = SearchWholeArea(ViewOf(band), ViewOf(Target()), 1, g.expectedPos, g.centres,
+                                     state.range(3) == 1 ? 1 : 0);
+    }
+    state.counters["positions"] = benchmark::Counter(static_cast<double>(result.positionCount));
+    state.counters["best_hits"] = benchmark::Counter(static_cast<double>(result.maxHits));
+    state.counters["count_at_best"] =
+        benchmark::Counter(static_cast<double>(result.positionCountAtBest));
+    state.SetItemsProcessed(state.iterations() * result.positionCount * int64_t{side} * side);
+}
+BENCHMARK(BM_WholeArea)
+    ->ArgNames({"band", "overlap", "matched", "mode"})
+    ->ArgsProduct({{250}, {10}, {0, 1}, {0, 1, 2, 3}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
     ->Iterations(1);
 
 }  // namespace

@@ -28,14 +28,21 @@ QRegion RingRegion(const FramedPicture::Frame& frame) {
     return inner.isEmpty() ? QRegion(outer) : QRegion(outer).subtracted(QRegion(inner));
 }
 
+// Chart values ranked so that a reduced block shows its highest correlation: unscored lowest,
+// then positions only known to be below the best, then the correlations.
+static_assert(SelfSearch::kChartUnscored == 255 && SelfSearch::kChartBelowBest == 254);
+inline uint8_t ChartRank(uint8_t value) {
+    const uint8_t r = static_cast<uint8_t>(value + 2);  // 255 -> 1, 254 -> 0, n -> n + 2
+    return static_cast<uint8_t>(r ^ (r < 2 ? 1 : 0));
+}
+
 const std::array<QRgb, 256>& ChartTable() {
-    // Index 0 stands for an unscored position, n + 1 for the correlation n.
+    // Indexed by rank.
     static const std::array<QRgb, 256> table = [] {
         std::array<QRgb, 256> t{};
-        t[0] = qRgb(255, 255, 255);
-        for (int v = 0; v < 255; ++v) {
+        for (int v = 0; v < 256; ++v) {
             const Rgb c = SelfSearch::ChartColour(static_cast<uint8_t>(v));
-            t[static_cast<size_t>(v) + 1] = qRgb(c.r, c.g, c.b);
+            t[ChartRank(static_cast<uint8_t>(v))] = qRgb(c.r, c.g, c.b);
         }
         return t;
     }();
@@ -186,14 +193,14 @@ void ChartRenderer::Render(const std::vector<uint8_t>& chart, int width, int hei
     rowMax_.resize(static_cast<size_t>(width));
     for (int dy = 0; dy < shownHeight; ++dy) {
         // Column maxima over the block's rows first (a plain loop the compiler vectorises),
-        // then across each block's columns. Unscored 255 becomes 0 by adding one.
+        // then across each block's columns, by rank.
         std::fill(rowMax_.begin(), rowMax_.end(), uint8_t{0});
         const int lastRow = std::min(height, (dy + 1) * block_);
         for (int y = dy * block_; y < lastRow; ++y) {
             const uint8_t* source = chart.data() + static_cast<size_t>(y) * width;
             uint8_t* m = rowMax_.data();
             for (int x = 0; x < width; ++x) {
-                const uint8_t v = static_cast<uint8_t>(source[x] + 1);
+                const uint8_t v = ChartRank(source[x]);
                 m[x] = v > m[x] ? v : m[x];
             }
         }

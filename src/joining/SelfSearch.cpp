@@ -10,6 +10,7 @@
 #include "images/PixelConvert.h"
 #include "joining/Brightness.h"
 #include "joining/OverlapCorrelation.h"
+#include "joining/WholeAreaSearch.h"
 
 namespace korvalen {
 namespace {
@@ -224,6 +225,8 @@ Rgb SelfSearch::ChartColour(uint8_t value) {
                                            0x88, 0x66, 0x44, 0x22, 0x00};
     if (value == kChartUnscored)
         return {255, 255, 255};
+    if (value == kChartBelowBest)
+        return {0xD4, 0xE4, 0xF4};
     if (value >= 100)
         return {255, 0, 0};
     const uint8_t grey = kGreys[value / 10];
@@ -278,6 +281,7 @@ bool SelfSearch::RunSearch(bool startOnly) {
     const Point half{s.BandWidth / 2, s.BandHeight / 2};
     const Point centre = s.ExpectedPos + half;
     s.Exhausted = false;
+    WholeAreaScorer scorer(bandView_, targetView_, s.Spreading);
     for (;;) {
         if (s.RingRadius == 0) {
             ScoreStep(s.ExpectedPos, true);
@@ -291,14 +295,8 @@ bool SelfSearch::RunSearch(bool startOnly) {
             if (count == 0)
                 return true;  // exhausted
             for (int i = 0; i < count; ++i) {
-                Point c = sides[i].first;
-                for (int k = 0; k < sides[i].count; ++k, c = c + sides[i].step) {
-                    ScoreStep(c - half, false);
-                    if (restartRequested_)
-                        return false;
-                    if (s.Paused || finished_)
-                        break;
-                }
+                if (!ScoreSide(scorer, sides[i], half))
+                    return false;
                 // Leaving never advances the ring: a resumed search walks it again.
                 if (s.Done || s.Paused || finished_)
                     return true;
@@ -353,6 +351,7 @@ void SelfSearch::ScoreStep(Point pos, bool isStart) {
     s.CurrentPos = pos;
     const Score score = ScoreBandAt(pos);
     s.Hits = score.hits;
+    s.HitsBounded = false;
     s.CurrentCorrelation = score.correlation;
     PlotChart(pos, score.correlation);
     if (isStart) {

@@ -14,6 +14,7 @@
 namespace korvalen {
 
 struct Settings;
+class WholeAreaScorer;
 
 // The settings a join reads when its search window opens.
 struct SearchSettings {
@@ -95,6 +96,7 @@ struct SearchState {
     int64_t PositionCount = 0;
     int64_t PositionCountAtBest = 0;
     int64_t Hits = 0;
+    bool HitsBounded = false;  // Hits is only an upper bound: the position could not beat the best
     int64_t MaxHits = 0;
     int CurrentCorrelation = 0;
     int BestCorrelation = 0;
@@ -220,6 +222,8 @@ public:
     // The distribution chart: one byte per centre position of CentreRange, row by row, the
     // correlation scored there or kChartUnscored. Empty for ranges too large to chart.
     static constexpr uint8_t kChartUnscored = 255;
+    // Scored only as far as needed to know it stays below the best scored before it.
+    static constexpr uint8_t kChartBelowBest = 254;
     const std::vector<uint8_t>& Chart() const { return chart_; }
     int ChartWidth() const { return chartWidth_; }
     int ChartHeight() const { return chartHeight_; }
@@ -236,6 +240,7 @@ private:
     bool RunSearch(bool startOnly);
     void FinishSearch(bool startOnly);
     void ScoreStep(Point pos, bool isStart);
+    bool ScoreSide(WholeAreaScorer& scorer, const RingSide& side, Point half);
     void RecordIfBetter(bool proximity);
     void SetBest(Point pos, int64_t hits, int correlation);
     void MinimumReached();

@@ -380,8 +380,10 @@ void TfAutomatic::RefreshDisplay() {
     iMap->SetFrame(kBestFrame, {haveBest ? AsQRect(s.BestRect) : QRect(), Qt::red, 2});
 
     stCounter->setText(QString::number(s.PositionCount));
-    stHits->setText(QString::number(s.Hits));
-    stCorrelation->setText(QStringLiteral("%1 %").arg(s.CurrentCorrelation));
+    // A position left as soon as it could not beat the best shows the bound it stayed under.
+    const QString atMost = s.HitsBounded ? QStringLiteral("\u2264 ") : QString();
+    stHits->setText(atMost + QString::number(s.Hits));
+    stCorrelation->setText(atMost + QStringLiteral("%1 %").arg(s.CurrentCorrelation));
     stHitsMax->setText(QString::number(s.MaxHits));
     stCorrelationMax->setText(QStringLiteral("%1 %").arg(s.BestCorrelation));
     const int64_t percent =

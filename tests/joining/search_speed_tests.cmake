@@ -1,0 +1,2 @@
+# Tests of the fast whole-area scoring: exactly the result of counting every position.
+korvalen_test(WholeAreaSearchTest joining/WholeAreaSearchTest.cpp)
