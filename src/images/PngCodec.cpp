@@ -23,6 +23,13 @@ namespace {
 // could hold is cut short or hostile, and is refused before the bitmap is allocated.
 constexpr uint64_t kDeflateMaxRatio = 1032;
 
+// Far above any chunk a map needs (a palette, its transparency).
+constexpr size_t kMaxChunkBytes = size_t{8} << 20;
+
+// Known chunks that change nothing in our pixels, each name with its terminating zero.
+constexpr png_byte kSkippedChunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0"
+                                      "pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
+
 enum class Refusal { None, TooLarge, TooShort, Layout };
 
 struct PngState {
@@ -108,6 +115,12 @@ bool DecodeProtected(PngState& state) {
         return false;
 
     png_set_user_limits(png, Bitmap::kMaxSide, Bitmap::kMaxSide);
+    // Chunks the map does not need are skipped unread: libpng would allocate a text chunk or
+    // colour profile as long as its header claims, so a few bytes could claim gigabytes.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+                                int(sizeof kSkippedChunks / 5));
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
     png_set_read_fn(png, &state, ReadFromMemory);
     png_read_info(png, info);
 

@@ -241,8 +241,9 @@ TEST(ControlRules, ConvertAndShowMaps) {
     in.showSingleMaps = false;
     EXPECT_EQ(*ComputeControlStates(in).showMapsMenuCaption, "Show maps");
 
-    // On the result page rule 2 alone decides.
+    // On the result page with a result map rule 2 alone decides.
     in.resultPageShown = true;
+    in.resultMapExists = true;
     in.activeMapFilePath = "/maps/a1.jpg";
     EXPECT_TRUE(ComputeControlStates(in).convertBmpToJpegEnabled);
     in.mapsAreJpeg = true;
@@ -258,7 +259,7 @@ TEST(ControlRules, ResultPage) {
     EXPECT_FALSE(*s.calibrateEnabled);
     EXPECT_FALSE(s.sizeText.has_value());  // nothing else changes
     EXPECT_FALSE(s.jpegPanelVisible.has_value());
-    EXPECT_FALSE(s.tavixMapsEnabled.has_value());
+    EXPECT_FALSE(*s.tavixMapsEnabled);  // only the switch is on
 
     in.resultMapExists = true;
     in.resultWidth = 1200;
@@ -454,6 +455,7 @@ TEST_F(MainWindow, SettingsCommandAndAcceptedSettings) {
 }
 
 TEST_F(MainWindow, HomepageFailureSaysError) {
+    WriteSettings("[application]\r\nlanguage=0\r\nwebAddress=https://maps.example.net/\r\n");
     TfTavixMain& w = Open();
     QUrl opened;
     w.OpenUrl = [&opened](const QUrl& url) {
@@ -461,7 +463,7 @@ TEST_F(MainWindow, HomepageFailureSaysError) {
         return false;
     };
     Action("miHomepage")->trigger();
-    EXPECT_EQ(opened, QUrl(QString::fromLatin1(kProductWebAddress)));
+    EXPECT_EQ(opened, QUrl(QStringLiteral("https://maps.example.net/")));
     EXPECT_EQ(dialogs.asked.last(), QStringLiteral("error: Error!"));
 }
 

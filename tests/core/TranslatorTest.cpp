@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TranslationTable, HasAllPairsInTheirOrder) {
     const auto pairs = TranslationPairs();
-    ASSERT_EQ(pairs.size(), 439u);
+    ASSERT_EQ(pairs.size(), 440u);
     EXPECT_EQ(pairs[0].english, "A");
     EXPECT_EQ(pairs[1].english, "Abort");
     EXPECT_EQ(pairs[57].english, "_Break_");

@@ -206,6 +206,11 @@ TEST(PngCodecTest, BrokenOrHostileDataIsRefusedWithAMessageAndLeavesTheBitmap) {
     std::vector<uint8_t> badPixels = good;
     badPixels[pixels + 50] ^= 0x55;  // its chunk's CRC no longer fits
 
+    // A text chunk right after the header that claims nearly 2 GB in a few bytes.
+    std::vector<uint8_t> hugeText(good.begin(), good.begin() + 33);
+    for (int b : {0x74, 0x52, 0x52, 0x00, 0x74, 0x45, 0x58, 0x74, 0x6B, 0x00, 0x76})  // "tEXt" "k\0v"
+        hugeText.push_back(uint8_t(b));
+
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -223,6 +228,7 @@ TEST(PngCodecTest, BrokenOrHostileDataIsRefusedWithAMessageAndLeavesTheBitmap) {
         {"wider than a bitmap may be", WithSize(good, (1u << 20) + 1, 1), Bitmap::kMaxBytes,
          "Bad PNG data"},
         {"more pixels than allowed", good, 1000, "too large"},
+        {"a text chunk claiming 2 GB", hugeText, Bitmap::kMaxBytes, "ends early"},
         {"not a PNG at all", {'B', 'M', 0, 0}, Bitmap::kMaxBytes, "Not a PNG"},
     };
     for (const auto& c : cases) {
