@@ -9,7 +9,7 @@ namespace korvalen {
 void SetApplicationIdentity() {
     QGuiApplication::setApplicationName(QStringLiteral("korvalen"));
     QGuiApplication::setApplicationVersion(VersionText());
-    QGuiApplication::setDesktopFileName(QStringLiteral("korvalen"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.korvalen"));
 }
 
 }  // namespace korvalen

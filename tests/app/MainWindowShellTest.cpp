@@ -140,7 +140,7 @@ TEST_F(MainWindowShell, TheTitleIsExactlyTheCaption) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Korvalen 2.33"));
     // A display name would be added to every title by the window system integration.
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
-    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("korvalen"));
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.example.korvalen"));
 }
 
 TEST_F(MainWindowShell, SettingsAskedForAgainComeToTheFrontWithTheEditsKept) {
