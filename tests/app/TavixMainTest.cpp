@@ -621,20 +621,5 @@ TEST_F(MainWindow, OverviewShowsJoinedCells) {
     EXPECT_EQ(PixelOf(image, otherLeft - 2, 1 + h / 2), kOverviewBackground);
 }
 
-TEST(CellPictureCache, KeepsPicturesUntilTheSizeOrJoinChanges) {
-    Bitmap map = MakeTestPicture(400, 300, 5);
-    CellPictureCache cache;
-    const QImage& first = cache.Picture(0, map, QSize(50, 40), false);
-    const qint64 key = first.cacheKey();
-    EXPECT_EQ(first.size(), QSize(50, 40));
-    EXPECT_EQ(cache.Picture(0, map, QSize(50, 40), false).cacheKey(), key);
-    EXPECT_NE(cache.Picture(0, map, QSize(50, 40), true).cacheKey(), key);
-    EXPECT_EQ(cache.Picture(0, map, QSize(120, 90), false).size(), QSize(120, 90));
-    // A cell larger than the map gets the map stretched, not a blurred preview.
-    EXPECT_EQ(cache.Picture(0, map, QSize(800, 600), false).size(), QSize(800, 600));
-    cache.Forget(0);
-    EXPECT_EQ(cache.Size(), 0u);
-}
-
 }  // namespace
 }  // namespace korvalen::test
