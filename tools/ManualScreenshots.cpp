@@ -91,14 +91,16 @@ bool PlaceByOffsets(TfTavixMain& window, const QDir& demo) {
 int Run(const QDir& demo, const QDir& out) {
     QDir().mkpath(out.path());
     ProgramState state;
-    state.settingsFile = (QDir::tempPath() + QStringLiteral("/korvalen-screenshots.ini")).toStdString();
+    state.settingsFile =
+        (QDir::tempPath() + QStringLiteral("/korvalen-screenshots.ini")).toStdString();
     QFile::remove(QString::fromStdString(state.settingsFile.string()));
     QFile ini(QString::fromStdString(state.settingsFile.string()));
     if (ini.open(QIODevice::WriteOnly))
-        ini.write("[application]\r\nlanguage=0\r\nwidth=900\r\nheight=660\r\n"
-                  "[tavix]\r\ndefaultRows=3\r\ndefaultCols=3\r\nminimumCorrelation=85\r\n"
-                  "spreadingTolerance=12\r\nSearchBandAcross=120\r\nhorizontalOverlap=120\r\n"
-                  "verticalOverlap=120\r\n");
+        ini.write(
+            "[application]\r\nlanguage=0\r\nwidth=900\r\nheight=660\r\n"
+            "[tavix]\r\ndefaultRows=3\r\ndefaultCols=3\r\nminimumCorrelation=85\r\n"
+            "spreadingTolerance=12\r\nSearchBandAcross=120\r\nhorizontalOverlap=120\r\n"
+            "verticalOverlap=120\r\n");
     ini.close();
 
     WalkThroughDialogs dialogs;
@@ -152,5 +154,6 @@ int main(int argc, char* argv[]) {
         std::cerr << "usage: korvalen-screenshots DEMO_FOLDER OUTPUT_FOLDER\n";
         return 2;
     }
-    return korvalen::Run(QDir(QString::fromLocal8Bit(argv[1])), QDir(QString::fromLocal8Bit(argv[2])));
+    return korvalen::Run(QDir(QString::fromLocal8Bit(argv[1])),
+                         QDir(QString::fromLocal8Bit(argv[2])));
 }

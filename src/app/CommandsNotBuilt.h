@@ -10,12 +10,13 @@ namespace korvalen {
 
 // A command whose window is still being built, by the object names of its controls.
 struct CommandNotBuilt {
-    std::string_view caption;  // source text, for readers of the table
+    std::string_view caption;   // source text, for readers of the table
     std::string_view controls;  // object names, separated by blanks
 };
 
 // Until its feature lands, each of these is shown but disabled, with a tooltip saying so.
-// Delete a command's line when its window is in.
+// Delete a command's line when its window is in (with the last line, delete this file and its
+// one call in UpdateControls).
 inline constexpr CommandNotBuilt kCommandsNotBuilt[] = {
     {"&Calibrate map", "bbCalibrateMap"},
     {"Create placemark_grid", "miPlacemarkGrid"},

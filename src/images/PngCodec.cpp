@@ -27,8 +27,9 @@ constexpr uint64_t kDeflateMaxRatio = 1032;
 constexpr size_t kMaxChunkBytes = size_t{8} << 20;
 
 // Known chunks that change nothing in our pixels, each name with its terminating zero.
-constexpr png_byte kSkippedChunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0"
-                                      "pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
+constexpr png_byte kSkippedChunks[] =
+    "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0"
+    "pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
 
 enum class Refusal { None, TooLarge, TooShort, Layout };
 
@@ -137,8 +138,8 @@ bool DecodeProtected(PngState& state) {
         return false;
     }
 
-    const bool transparent = (colourType & PNG_COLOR_MASK_ALPHA) != 0 ||
-                             png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    const bool transparent =
+        (colourType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     const bool palette = colourType == PNG_COLOR_TYPE_PALETTE;
     const bool grey = colourType == PNG_COLOR_TYPE_GRAY && !transparent;
     state.hasAlpha = !palette && transparent;

@@ -71,15 +71,18 @@ TEST_F(MainWindowShell, MenusCarryTheirCaptionsShortcutsAndEntries) {
         const char* title;
         QStringList entries;
     } menus[] = {
-        {"miFile", "&File",
+        {"miFile",
+         "&File",
          {"miSwitchPage", "miSettings", "miConvertBmpToJpeg", "miCompressAll", "miPlacemarkGrid",
           "miGoogleEarth", "-", "miExit"}},
-        {"miSingleMaps", "&Single maps",
+        {"miSingleMaps",
+         "&Single maps",
          {"miNewMatrix", "miLoadAllMaps", "miLoadGridPattern", "miShowMaps", "-", "miActiveMap",
           "miReloadMap", "-", "miTavixMaps", "miContinueTavix", "miChangeAlgorithm"}},
         {"miResultMap", "&Result map", {"miSaveResult", "miAdjustResult"}},
         {"miHelp", "&Help", {"miAbout", "miHomepage"}},
-        {"pmSingleMaps", "",
+        {"pmSingleMaps",
+         "",
          {"pmNewMatrix", "pmLoadAllMaps", "pmLoadGridPattern", "pmShowMaps", "-", "pmActiveMap",
           "pmReloadMap", "-", "pmTavixMaps", "pmContinueTavix", "pmChangeAlgorithm"}},
         {"pmResultMap", "", {"pmSaveResult", "pmAdjustResult"}},
@@ -101,8 +104,9 @@ TEST_F(MainWindowShell, MenusCarryTheirCaptionsShortcutsAndEntries) {
 }
 
 TEST_F(MainWindowShell, ExitClosesAsTheCloseBoxDoesAndAMaximisedPlacementComesBack) {
-    WriteSettings("[application]\r\nlanguage=0\r\nleft=20\r\ntop=30\r\nwidth=700\r\n"
-                  "height=640\r\n");
+    WriteSettings(
+        "[application]\r\nlanguage=0\r\nleft=20\r\ntop=30\r\nwidth=700\r\n"
+        "height=640\r\n");
     TfTavixMain& w = Open();
     w.showMaximized();
     Settle();
@@ -175,7 +179,7 @@ TEST_F(MainWindowShell, ResultPageWithoutAResultMapOffersOnlyTheWayBack) {
     ASSERT_TRUE(w.ResultPageShown());
     ASSERT_TRUE(w.ResultMap.IsEmpty());
 
-    const QStringList mayStayOn = {"miSwitchPage", "bbSingleMaps", "miSettings", "miExit",
+    const QStringList mayStayOn = {"miSwitchPage", "bbSingleMaps", "miSettings",    "miExit",
                                    "miAbout",      "miHomepage",   "sbBreakLoading"};
     QStringList enabled;
     for (QAction* action : w.findChildren<QAction*>())
@@ -216,7 +220,8 @@ TEST_F(MainWindowShell, CommandsNotBuiltYetAreShownButOffWithATooltip) {
                 QObject* control = w.findChild<QObject*>(name);
                 ASSERT_NE(control, nullptr) << "no such control";
                 EXPECT_FALSE(control->property("enabled").toBool());
-                EXPECT_EQ(control->property("toolTip").toString(), QStringLiteral("Not available yet"));
+                EXPECT_EQ(control->property("toolTip").toString(),
+                          QStringLiteral("Not available yet"));
             }
         }
     }

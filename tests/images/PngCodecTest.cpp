@@ -45,11 +45,16 @@ Bitmap ReadPamOverWhite(const fs::path& path) {
     std::istringstream header(text.substr(3, end - 3));
     int width = 0, height = 0, depth = 0, maxValue = 0;
     for (std::string key; header >> key;) {
-        if (key == "WIDTH") header >> width;
-        else if (key == "HEIGHT") header >> height;
-        else if (key == "DEPTH") header >> depth;
-        else if (key == "MAXVAL") header >> maxValue;
-        else header.ignore(1 << 10, '\n');
+        if (key == "WIDTH")
+            header >> width;
+        else if (key == "HEIGHT")
+            header >> height;
+        else if (key == "DEPTH")
+            header >> depth;
+        else if (key == "MAXVAL")
+            header >> maxValue;
+        else
+            header.ignore(1 << 10, '\n');
     }
     const int sampleBytes = maxValue > 255 ? 2 : 1;
     const uint8_t* p = bytes.data() + end + 7;
@@ -69,7 +74,9 @@ Bitmap ReadPamOverWhite(const fs::path& path) {
                 c[i] = sample();
             if (depth <= 2)  // grey, maybe with alpha
                 c[3] = depth == 2 ? c[1] : 255, c[1] = c[2] = c[0];
-            const auto over = [&](int v) { return uint8_t((v * c[3] + 255 * (255 - c[3]) + 127) / 255); };
+            const auto over = [&](int v) {
+                return uint8_t((v * c[3] + 255 * (255 - c[3]) + 127) / 255);
+            };
             picture.SetPixel(x, y, {over(c[0]), over(c[1]), over(c[2])});
         }
     return picture;
@@ -110,8 +117,8 @@ const MagickCase kMagickCases[] = {
      PixelFormat::Bits8},
     {"grey-alpha", "-colorspace Gray @ramp -define png:color-type=4 PNG:", PixelFormat::Bits24},
     {"palette8", "-colors 200 PNG8:", PixelFormat::Bits8},
-    {"palette4", "-colors 12 -define png:bit-depth=4 -define png:color-type=3 PNG:",
-     PixelFormat::Bits8},
+    {"palette4",
+     "-colors 12 -define png:bit-depth=4 -define png:color-type=3 PNG:", PixelFormat::Bits8},
     {"palette-holes", "-colors 100 @holes PNG8:", PixelFormat::Bits8},
 };
 
@@ -136,7 +143,8 @@ TEST(PngCodecTest, FilesMadeByImageMagickDecodeToItsOwnPixelsOverWhite) {
         options.resize(colon);
         const fs::path png = dir / (std::string(c.name) + ".png");
         const fs::path reference = dir / (std::string(c.name) + ".pam");
-        ASSERT_EQ(RunCommand("convert " + Quoted(source) + " " + options + prefix + Quoted(png)), 0);
+        ASSERT_EQ(RunCommand("convert " + Quoted(source) + " " + options + prefix + Quoted(png)),
+                  0);
         ASSERT_EQ(RunCommand("convert " + Quoted(png) + " " + Quoted(reference)), 0);
 
         Bitmap decoded;
@@ -176,8 +184,8 @@ std::vector<uint8_t> SmallPng(const TempDir& dir) {
 // Where the first compressed pixel data begins (after the IDAT chunk's length and type).
 size_t PixelDataStart(const std::vector<uint8_t>& png) {
     for (size_t at = 8; at + 8 <= png.size();) {
-        const uint32_t length = uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 |
-                                png[at + 3];
+        const uint32_t length =
+            uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
         if (std::string(png.begin() + at + 4, png.begin() + at + 8) == "IDAT")
             return at + 8;
         at += 12 + length;
@@ -208,7 +216,8 @@ TEST(PngCodecTest, BrokenOrHostileDataIsRefusedWithAMessageAndLeavesTheBitmap) {
 
     // A text chunk right after the header that claims nearly 2 GB in a few bytes.
     std::vector<uint8_t> hugeText(good.begin(), good.begin() + 33);
-    for (int b : {0x74, 0x52, 0x52, 0x00, 0x74, 0x45, 0x58, 0x74, 0x6B, 0x00, 0x76})  // "tEXt" "k\0v"
+    for (int b :
+         {0x74, 0x52, 0x52, 0x00, 0x74, 0x45, 0x58, 0x74, 0x6B, 0x00, 0x76})  // "tEXt" "k\0v"
         hugeText.push_back(uint8_t(b));
 
     const struct {
@@ -219,7 +228,9 @@ TEST(PngCodecTest, BrokenOrHostileDataIsRefusedWithAMessageAndLeavesTheBitmap) {
     } cases[] = {
         {"signature only", {good.begin(), good.begin() + 8}, Bitmap::kMaxBytes, "Bad PNG data"},
         {"cut in the header", {good.begin(), good.begin() + 20}, Bitmap::kMaxBytes, "ends early"},
-        {"cut in the pixels", {good.begin(), good.begin() + pixels + 60}, Bitmap::kMaxBytes,
+        {"cut in the pixels",
+         {good.begin(), good.begin() + pixels + 60},
+         Bitmap::kMaxBytes,
          "ends early"},
         {"bad header checksum", badCrc, Bitmap::kMaxBytes, "Bad PNG data"},
         {"bad pixel data checksum", badPixels, Bitmap::kMaxBytes, "Bad PNG data"},

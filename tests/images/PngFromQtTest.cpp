@@ -19,7 +19,7 @@ uint8_t OverWhite(int value, int alpha) {
 Rgb Expected(const QImage& image, int x, int y) {
     const QColor c = image.pixelColor(x, y);
     const auto eight = [](int sixteen) { return int(std::lround(sixteen / 257.0)); };
-    const int a = eight(c.alpha() * 257 == c.rgba64().alpha() ? c.alpha() * 257 : c.rgba64().alpha());
+    const int a = eight(c.rgba64().alpha());
     return {OverWhite(eight(c.rgba64().red()), a), OverWhite(eight(c.rgba64().green()), a),
             OverWhite(eight(c.rgba64().blue()), a)};
 }
@@ -38,11 +38,11 @@ QImage Filled(QImage::Format format) {
     }
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            image.setPixelColor(x, y,
-                                QColor::fromRgba64(qRgba64(quint16(x * 1237 + y * 31),
-                                                           quint16(y * 2251 + x),
-                                                           quint16((x * y * 97) & 0xFFFF),
-                                                           quint16(65535 - x * 1200 - y * 7))));
+            image.setPixelColor(
+                x, y,
+                QColor::fromRgba64(qRgba64(quint16(x * 1237 + y * 31), quint16(y * 2251 + x),
+                                           quint16((x * y * 97) & 0xFFFF),
+                                           quint16(65535 - x * 1200 - y * 7))));
     return image;
 }
 
