@@ -16,8 +16,18 @@ QStringList ControlsOf(const CommandNotBuilt& command) {
 void DisableCommandsNotBuilt(QObject* window, int language) {
     const QString tip = QString::fromStdString(TranslateText(kNotBuiltTip, language));
     for (const CommandNotBuilt& command : kCommandsNotBuilt) {
+        const QString caption =
+            command.whileCaption.empty()
+                ? QString()
+                : QString::fromStdString(TranslateText(command.whileCaption, language));
         for (const QString& objectName : ControlsOf(command)) {
             for (QObject* control : window->findChildren<QObject*>(objectName)) {
+                if (!caption.isEmpty() && control->property("text").toString() != caption) {
+                    // Its other command is built: the rules' state stands, without our tooltip.
+                    if (control->property("toolTip").toString() == tip)
+                        control->setProperty("toolTip", QString());
+                    continue;
+                }
                 if (auto* widget = qobject_cast<QWidget*>(control)) {
                     widget->setEnabled(false);
                     widget->setToolTip(tip);

@@ -12,6 +12,9 @@ namespace korvalen {
 struct CommandNotBuilt {
     std::string_view caption;   // source text, for readers of the table
     std::string_view controls;  // object names, separated by blanks
+    // When set, the controls are held off only while they show this caption (source text):
+    // one control may carry a built command under another caption.
+    std::string_view whileCaption = {};
 };
 
 // Until its feature lands, each of these is shown but disabled, with a tooltip saying so.
@@ -22,6 +25,7 @@ inline constexpr CommandNotBuilt kCommandsNotBuilt[] = {
     {"Create placemark_grid", "miPlacemarkGrid"},
     {"Load grid_pattern", "bbLoadGridPattern miLoadGridPattern pmLoadGridPattern"},
     {"&Adjust map", "bbAdjustMap miAdjustResult pmAdjustResult"},
+    {"Adjust map", "bbLoadMap miActiveMap pmActiveMap", "Adjust map"},
     {"New &GE tavix", "bbNewGETavix miGoogleEarth sbGoogleEarth"},
 };
 

@@ -207,7 +207,13 @@ TEST_F(MainWindowShell, ResultPageWithoutAResultMapOffersOnlyTheWayBack) {
 
 TEST_F(MainWindowShell, CommandsNotBuiltYetAreShownButOffWithATooltip) {
     TfTavixMain& w = Open();
-    // A state in which every rule would enable them.
+    // A state in which every rule would enable them: a loaded active map, a saved result map
+    // that may be calibrated.
+    NewMatrix(1, 1);
+    WriteMap(dir / "solo.bmp", 3);
+    dialogs.files = {Dialogs::FileAnswer{QString::fromStdString((dir / "solo.bmp").string()), 0}};
+    Action("miActiveMap")->trigger();
+    ASSERT_EQ(Action("miActiveMap")->text(), QStringLiteral("Adjust map"));
     w.ResultMap = Bitmap(30, 20, PixelFormat::Bits24);
     state.CalibrateOffered = true;
     w.SavedResultName = "saved.bmp";
@@ -225,6 +231,16 @@ TEST_F(MainWindowShell, CommandsNotBuiltYetAreShownButOffWithATooltip) {
             }
         }
     }
+    // The same control under its built caption is the rules' again.
+    w.ShowSingleMapsPage();
+    Action("miReloadMap")->setEnabled(true);
+    dialogs.files = {};
+    w.Matrix.Cell(0)->Bitmap.reset();
+    w.UpdateControls();
+    EXPECT_EQ(Action("miActiveMap")->text(), QStringLiteral("Load map"));
+    EXPECT_TRUE(Action("miActiveMap")->isEnabled());
+    EXPECT_NE(Action("miActiveMap")->toolTip(), QStringLiteral("Not available yet"));
+
     state.settings.language = 1;
     w.SettingsAccepted();
     if (std::size(kCommandsNotBuilt) > 0) {
