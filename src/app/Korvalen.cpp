@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <memory>
 
+#include "app/ApplicationIdentity.h"
 #include "app/CommandGuards.h"
 #include "core/ProgramState.h"
 #include "app/QtDialogs.h"
@@ -76,8 +77,6 @@ int Run(QApplication& application) {
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvalen"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvalen"));
-    QApplication::setApplicationVersion(korvalen::VersionText());
+    korvalen::SetApplicationIdentity();
     return korvalen::Run(application);
 }

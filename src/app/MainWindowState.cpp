@@ -34,12 +34,23 @@ namespace {
 
 void ResultPageRules(const ControlInputs& in, ControlStates& out) {
     if (!in.resultMapExists) {
+        // Nothing to save, adjust or calibrate, and no single-maps command either: only the
+        // way back.
         out.resultCommandsEnabled = false;
         out.calibrateEnabled = false;
+        out.convertBmpToJpegEnabled = false;
+        out.ungovernedCommandsEnabled = false;
+        out.loadAllMapsEnabled = false;
+        out.activeMapEnabled = false;
+        out.tavixMapsEnabled = false;
+        out.continueEnabled = false;
+        out.changeAlgorithmEnabled = false;
+        out.resultMapEnabled = false;
         out.switchPageEnabled = true;
         return;
     }
     out.resultCommandsEnabled = true;
+    out.ungovernedCommandsEnabled = true;
     out.calibrateVisible = in.calibrateOffered;
     out.calibrateEnabled = in.calibrateOffered && !in.savedResultNameEmpty;
     out.calibrateCaption = in.geMode ? "Calibration" : "&Calibrate map";
@@ -57,6 +68,7 @@ void ResultPageRules(const ControlInputs& in, ControlStates& out) {
 
 void SingleMapsPageRules(const ControlInputs& in, ControlStates& out) {
     const bool manyCells = in.cellCount > 1;
+    out.ungovernedCommandsEnabled = true;
     out.loadAllMapsEnabled = manyCells && !in.mapsLoaded && !in.gridPatternJoin;
     out.showMapsButtonVisible = !in.showSingleMaps;
     out.hideMapsButtonVisible = in.showSingleMaps;

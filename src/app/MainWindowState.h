@@ -46,6 +46,9 @@ struct ControlStates {
     bool convertBmpToJpegEnabled = false;
     bool googleEarthVisible = true;
     std::optional<bool> switchPageEnabled;
+    // The commands no rule governs (new matrix, show maps, grid pattern, placemark grid,
+    // capture): off only on the result page without a result map.
+    std::optional<bool> ungovernedCommandsEnabled;
 
     // Result page.
     std::optional<bool> resultCommandsEnabled;  // save, adjust, formats, quality, new capture

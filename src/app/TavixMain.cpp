@@ -1,5 +1,8 @@
 #include "app/TavixMain.h"
 
+#include "app/CommandsNotBuilt.h"
+#include "app/HelpAddress.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -114,6 +117,7 @@ void TfTavixMain::ReadSettingsFile() {
     if (!state_.settingsFile.empty() && !ini.Load(state_.settingsFile, error))
         startupError_ = Text("Error") + QStringLiteral(": ") + QString::fromStdString(error);
     ReadSettings(ini, state_.settings);
+    webAddress_ = QString::fromStdString(ini.ReadString("application", "webAddress"));
 }
 
 void TfTavixMain::PlaceWindow() {
@@ -297,6 +301,10 @@ void TfTavixMain::ApplyControlStates(const ControlStates& s) {
     pGoogleEarth->setVisible(s.googleEarthVisible);
     if (s.switchPageEnabled)
         miSwitchPage->setEnabled(*s.switchPageEnabled);
+    if (s.ungovernedCommandsEnabled)
+        enable({miNewMatrix, bbNewMatrix, miLoadGridPattern, bbLoadGridPattern, miShowMaps,
+                bbShowMaps, bbHideMaps, miPlacemarkGrid, miGoogleEarth},
+               *s.ungovernedCommandsEnabled);
 
     if (s.resultCommandsEnabled)
         enable({bbSaveMap, bbAdjustMap, miSaveResult, miAdjustResult, rgPixelFormat, rgFormat,
@@ -357,6 +365,7 @@ void TfTavixMain::ApplyControlStates(const ControlStates& s) {
         enable({bbChangeAlgorithm, miChangeAlgorithm}, *s.changeAlgorithmEnabled);
     if (s.resultMapEnabled)
         bbShowResult->setEnabled(*s.resultMapEnabled);
+    DisableCommandsNotBuilt(this, state_.Language());
 }
 
 // ---- Keyboard -------------------------------------------------------------------------------
@@ -488,7 +497,8 @@ void TfTavixMain::miAboutClick() {
 }
 
 void TfTavixMain::miHomepageClick() {
-    if (!OpenUrl || !OpenUrl(QUrl(QString::fromLatin1(kProductWebAddress))))
+    const QUrl address = HelpAddress(webAddress_, QCoreApplication::applicationDirPath());
+    if (address.isEmpty() || !OpenUrl || !OpenUrl(address))
         dialogs_.Error(Text("Error!"));
 }
 

@@ -183,6 +183,7 @@ private:
     bool loadBreakRequested_ = false;
     QRect normalPlacement_;
     QString startupError_;
+    QString webAddress_;  // the Help menu's page; the manual when empty
 
     // Pages.
     QStackedWidget* pcTavixMaps = nullptr;

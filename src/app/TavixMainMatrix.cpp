@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QString kMapFileFilter = QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp");
+const QString kMapFileFilter = QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp|PNG|*.png");
 
 }  // namespace
 

@@ -482,6 +482,11 @@ void TfTavixSettings::SetItemIndex(QGroupBox* group, int index) {
 }
 
 void TfTavixSettings::ShowSettings() {
+    // Asked again while open: to the front, keeping the edits not yet accepted.
+    if (isVisible()) {
+        BringToFront();
+        return;
+    }
     LoadControls();
     if (state_.Language() != displayLanguage_) {
         displayLanguage_ = state_.Language();
@@ -490,6 +495,12 @@ void TfTavixSettings::ShowSettings() {
     adjustSize();
     show();
     CentreOnMainWindow();
+    BringToFront();
+}
+
+void TfTavixSettings::BringToFront() {
+    if (isMinimized())
+        showNormal();
     raise();
     activateWindow();
 }

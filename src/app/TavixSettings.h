@@ -61,6 +61,7 @@ private:
                        std::string Settings::*folder);
 
     void CentreOnMainWindow();
+    void BringToFront();
     void LoadControls();
     void TakeValues();
     void ChooseLanguage(int language);

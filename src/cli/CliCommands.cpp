@@ -48,9 +48,9 @@ int RunCalibrate(Args args, std::ostream& out, std::ostream& err);
 
 // New commands are one line here and one Run function.
 constexpr Command kCommands[] = {
-    {"info", "info FILE", "print the size and pixel format of a BMP or JPEG file", RunInfo},
+    {"info", "info FILE", "print the size and pixel format of a BMP, JPEG or PNG file", RunInfo},
     {"convert", "convert IN OUT [--bits 24|8|4] [--quality 1..100]",
-     "convert a BMP or JPEG file; OUT's extension (.jpg, .jpeg or .bmp) picks the format",
+     "convert a BMP, JPEG or PNG file; OUT's extension (.jpg, .jpeg or .bmp) picks the format",
      RunConvert},
     {"join",
      "join FOLDER --rows R --cols C --out RESULT [--sequence rows|columns]\n"
@@ -435,16 +435,16 @@ bool ParseJoinOptions(Args args, JoinOptions& options, std::string& error) {
 
 bool IsMapFileName(const std::string& name) {
     const std::string extension = AsciiLower(ExtensionAtFirstStop(name));
-    return extension == "jpg" || extension == "bmp";
+    return extension == "jpg" || extension == "bmp" || extension == "png";
 }
 
-// The first .jpg or .bmp file of the folder in alphabetical order.
+// The first .jpg, .bmp or .png file of the folder in alphabetical order.
 bool DefaultFirstFile(const std::vector<std::string>& fileNames, const std::string& folder,
                       std::string& first, std::string& error) {
     std::vector<std::string> maps;
     std::copy_if(fileNames.begin(), fileNames.end(), std::back_inserter(maps), IsMapFileName);
     if (maps.empty()) {
-        error = "there is no .jpg or .bmp file in " + folder;
+        error = "there is no .jpg, .bmp or .png file in " + folder;
         return false;
     }
     first = *std::min_element(maps.begin(), maps.end(), [](const auto& a, const auto& b) {

@@ -258,6 +258,7 @@ constexpr TranslationPair kPairs[] = {
     {"not", "nicht"},
     {"Not", "Nicht"},
     {"not_any", "Keine"},
+    {"Not_available_yet", "Noch nicht verfügbar"},
     {"now", "jetzt"},
     {"Num", "Anzahl"},
     {"number_of", "Anzahl der"},
@@ -463,12 +464,10 @@ constexpr TranslationPair kPairs[] = {
     {"zero", "Null"},
 };
 
-static_assert(std::size(kPairs) == kTranslationPairCount);
-
 }  // namespace
 
-std::span<const TranslationPair, kTranslationPairCount> TranslationPairs() {
-    return std::span<const TranslationPair, kTranslationPairCount>(kPairs);
+std::span<const TranslationPair> TranslationPairs() {
+    return std::span<const TranslationPair>(kPairs);
 }
 
 }  // namespace korvalen

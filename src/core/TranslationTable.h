@@ -14,10 +14,8 @@ struct TranslationPair {
     std::string_view german;
 };
 
-inline constexpr std::size_t kTranslationPairCount = 451;
-
 // The fixed English-German table. Its order matters: when several keys match a word, the
 // earliest row wins.
-std::span<const TranslationPair, kTranslationPairCount> TranslationPairs();
+std::span<const TranslationPair> TranslationPairs();
 
 }  // namespace korvalen

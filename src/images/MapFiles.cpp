@@ -7,6 +7,7 @@
 #include "images/BmpCodec.h"
 #include "images/FileAccess.h"
 #include "images/JpegCodec.h"
+#include "images/PngCodec.h"
 #include "images/PixelConvert.h"
 
 namespace korvalen {
@@ -14,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class MapFileKind { Unknown, Bmp, Jpeg };
+enum class MapFileKind { Unknown, Bmp, Jpeg, Png };
 
 // The content decides, never the name: a map saved as JPEG under a .bmp name still loads.
 bool SniffMapFile(const fs::path& path, MapFileKind& kind, std::string& error) {
@@ -28,14 +29,16 @@ bool SniffMapFile(const fs::path& path, MapFileKind& kind, std::string& error) {
         error = std::string("cannot be opened: ") + std::strerror(errno);
         return false;
     }
-    unsigned char magic[2] = {0, 0};
+    uint8_t magic[8] = {};
     const size_t got = std::fread(magic, 1, sizeof magic, in);
     std::fclose(in);
     kind = MapFileKind::Unknown;
-    if (got == 2 && magic[0] == 'B' && magic[1] == 'M')
+    if (got >= 2 && magic[0] == 'B' && magic[1] == 'M')
         kind = MapFileKind::Bmp;
-    if (got == 2 && magic[0] == 0xFF && magic[1] == 0xD8)
+    if (got >= 2 && magic[0] == 0xFF && magic[1] == 0xD8)
         kind = MapFileKind::Jpeg;
+    if (HasPngSignature({magic, got}))
+        kind = MapFileKind::Png;
     return true;
 }
 
@@ -66,8 +69,11 @@ bool LoadMapFile(const fs::path& path, Bitmap& bitmap, bool toEightBit, std::str
         case MapFileKind::Jpeg:
             ok = ReadJpegFile(path, loaded, message);
             break;
+        case MapFileKind::Png:
+            ok = ReadPngFile(path, loaded, message);
+            break;
         case MapFileKind::Unknown:
-            message = "not a Windows bitmap or JPEG file";
+            message = "not a Windows bitmap, JPEG or PNG file";
             break;
     }
     if (ok && loaded.IsEmpty()) {

@@ -7,7 +7,7 @@
 
 namespace korvalen {
 
-// Reads a single map (Windows bitmap or JPEG, told apart by the file's first bytes) into
+// Reads a single map (Windows bitmap, JPEG or PNG, told apart by the file's first bytes) into
 // bitmap. With toEightBit the map is reduced to the standard 256-colour palette after
 // reading. On failure bitmap is left empty and error names the file and the fault.
 bool LoadMapFile(const std::filesystem::path& path, Bitmap& bitmap, bool toEightBit,

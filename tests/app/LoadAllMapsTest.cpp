@@ -78,7 +78,7 @@ TEST_F(LoadAllMaps, A1PatternByRows) {
     EXPECT_TRUE(order.statement.contains(QStringLiteral("A1 means letter+digit(hex)")));
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].title, QStringLiteral("select first map file (top left)"));
-    EXPECT_EQ(dialogs.fileRequests[0].filter, QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp"));
+    EXPECT_EQ(dialogs.fileRequests[0].filter, QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp|PNG|*.png"));
 }
 
 TEST_F(LoadAllMaps, PatternStartsAtTheFirstFile) {

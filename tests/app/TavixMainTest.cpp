@@ -241,8 +241,9 @@ TEST(ControlRules, ConvertAndShowMaps) {
     in.showSingleMaps = false;
     EXPECT_EQ(*ComputeControlStates(in).showMapsMenuCaption, "Show maps");
 
-    // On the result page rule 2 alone decides.
+    // On the result page with a result map rule 2 alone decides.
     in.resultPageShown = true;
+    in.resultMapExists = true;
     in.activeMapFilePath = "/maps/a1.jpg";
     EXPECT_TRUE(ComputeControlStates(in).convertBmpToJpegEnabled);
     in.mapsAreJpeg = true;
@@ -258,7 +259,7 @@ TEST(ControlRules, ResultPage) {
     EXPECT_FALSE(*s.calibrateEnabled);
     EXPECT_FALSE(s.sizeText.has_value());  // nothing else changes
     EXPECT_FALSE(s.jpegPanelVisible.has_value());
-    EXPECT_FALSE(s.tavixMapsEnabled.has_value());
+    EXPECT_FALSE(*s.tavixMapsEnabled);  // only the switch is on
 
     in.resultMapExists = true;
     in.resultWidth = 1200;
@@ -382,7 +383,7 @@ TEST_F(MainWindow, HandLoadedMapCountsAsLoadedWhateverTheViewSetting) {
     dialogs.files = {Dialogs::FileAnswer{QString::fromStdString(map.string()), 0}};
     Find<QPushButton>("bbLoadMap")->click();
     EXPECT_EQ(dialogs.asked.last(), QStringLiteral("open: select map file for 1. row and 1. col"));
-    EXPECT_EQ(dialogs.fileRequests.back().filter, QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp"));
+    EXPECT_EQ(dialogs.fileRequests.back().filter, QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp|PNG|*.png"));
     ASSERT_NE(w.ActiveMap()->Bitmap, nullptr);
     EXPECT_EQ(w.ActiveMap()->Bitmap->Format(), PixelFormat::Bits8);  // singleMaps8bit
     EXPECT_EQ(w.ActiveMap()->Name, "solo");
@@ -454,6 +455,7 @@ TEST_F(MainWindow, SettingsCommandAndAcceptedSettings) {
 }
 
 TEST_F(MainWindow, HomepageFailureSaysError) {
+    WriteSettings("[application]\r\nlanguage=0\r\nwebAddress=https://maps.example.net/\r\n");
     TfTavixMain& w = Open();
     QUrl opened;
     w.OpenUrl = [&opened](const QUrl& url) {
@@ -461,7 +463,7 @@ TEST_F(MainWindow, HomepageFailureSaysError) {
         return false;
     };
     Action("miHomepage")->trigger();
-    EXPECT_EQ(opened, QUrl(QString::fromLatin1(kProductWebAddress)));
+    EXPECT_EQ(opened, QUrl(QStringLiteral("https://maps.example.net/")));
     EXPECT_EQ(dialogs.asked.last(), QStringLiteral("error: Error!"));
 }
 
@@ -617,21 +619,6 @@ TEST_F(MainWindow, OverviewShowsJoinedCells) {
     EXPECT_EQ(PixelOf(image, otherLeft + w2 / 2, 1 + h / 2), QColor(Qt::white));
     EXPECT_EQ(PixelOf(image, otherLeft, 1 + h / 2), QColor(Qt::black));
     EXPECT_EQ(PixelOf(image, otherLeft - 2, 1 + h / 2), kOverviewBackground);
-}
-
-TEST(CellPictureCache, KeepsPicturesUntilTheSizeOrJoinChanges) {
-    Bitmap map = MakeTestPicture(400, 300, 5);
-    CellPictureCache cache;
-    const QImage& first = cache.Picture(0, map, QSize(50, 40), false);
-    const qint64 key = first.cacheKey();
-    EXPECT_EQ(first.size(), QSize(50, 40));
-    EXPECT_EQ(cache.Picture(0, map, QSize(50, 40), false).cacheKey(), key);
-    EXPECT_NE(cache.Picture(0, map, QSize(50, 40), true).cacheKey(), key);
-    EXPECT_EQ(cache.Picture(0, map, QSize(120, 90), false).size(), QSize(120, 90));
-    // A cell larger than the map gets the map stretched, not a blurred preview.
-    EXPECT_EQ(cache.Picture(0, map, QSize(800, 600), false).size(), QSize(800, 600));
-    cache.Forget(0);
-    EXPECT_EQ(cache.Size(), 0u);
 }
 
 }  // namespace

@@ -305,7 +305,7 @@ TEST_F(CliJoinTest, UnreadableOrMissingMapsAreNamed) {
     const CliResult empty =
         RunArgs({"join", dir.Path().string(), "--rows", "1", "--cols", "1", "--out", out.string()});
     EXPECT_EQ(empty.code, 1);
-    EXPECT_NE(empty.err.find("no .jpg or .bmp file"), std::string::npos) << empty.err;
+    EXPECT_NE(empty.err.find("no .jpg, .bmp or .png file"), std::string::npos) << empty.err;
 }
 
 TEST(CliJoinUsageTest, BadJoinCommandLinesFailWithAMessage) {

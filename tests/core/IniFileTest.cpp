@@ -27,41 +27,37 @@ IniFile Parsed(std::string_view text) {
 
 // ---- Finding sections and keys -------------------------------------------------------------
 
-TEST(IniFileLookup, NamesMatchWithoutRegardToCase) {
-    const IniFile ini = Parsed("[Tavix]\nMinimumCorrelation=77\n");
-    EXPECT_EQ(ini.ReadInteger("tavix", "minimumcorrelation", 0), 77);
-    EXPECT_EQ(ini.ReadInteger("TAVIX", "MINIMUMCORRELATION", 0), 77);
-    EXPECT_TRUE(ini.HasSection("tAvIx"));
-    EXPECT_FALSE(ini.HasKey("tavix", "minimumCorrelatio"));
-}
-
-TEST(IniFileLookup, FirstSectionAndFirstKeyWin) {
-    const IniFile ini = Parsed("[a]\nk=1\nk=2\n[b]\nk=3\n[A]\nk=4\nonly=5\n");
-    EXPECT_EQ(ini.ReadInteger("a", "k", 0), 1);
-    EXPECT_EQ(ini.ReadInteger("b", "k", 0), 3);
-    // Like the profile functions, a repeated section is not searched.
-    EXPECT_FALSE(ini.HasKey("a", "only"));
-}
-
-TEST(IniFileLookup, OnlyKeysOfTheSectionAreFound) {
-    const IniFile ini = Parsed("k=before\n[a]\nx=1\n[b]\nk=2\n");
-    EXPECT_FALSE(ini.HasKey("a", "k"));
-    EXPECT_EQ(ini.ReadString("b", "k"), "2");
-    EXPECT_FALSE(ini.HasSection(""));
-}
-
-TEST(IniFileLookup, BlanksAroundNamesAndCommentsAreIgnored) {
-    const IniFile ini =
-        Parsed("  [ files ]  trailing\n ; k=commented\n  k  =  v  \nnot a key\n=novalue\n");
-    EXPECT_TRUE(ini.HasSection("files"));
-    EXPECT_EQ(ini.ReadString("files", "k"), "v");
-    EXPECT_FALSE(ini.HasKey("files", "; k"));
-    EXPECT_FALSE(ini.HasKey("files", "not a key"));
-}
-
-TEST(IniFileLookup, HeaderWithoutClosingBracketStillNamesItsSection) {
-    const IniFile ini = Parsed("[plus\nviewArea=2\n");
-    EXPECT_EQ(ini.ReadInteger("plus", "viewArea", 0), 2);
+// Each row: a file, a section and key looked up, and the value found ("-" for none).
+TEST(IniFileLookup, SectionsAndKeysAreFoundAsTheProfileFunctionsFindThem) {
+    const struct {
+        const char* why;
+        const char* text;
+        const char* section;
+        const char* key;
+        const char* found;
+    } rows[] = {
+        {"names without regard to case", "[Tavix]\nMinimumCorrelation=77\n", "TAVIX",
+         "minimumcorrelation", "77"},
+        {"no prefix match", "[Tavix]\nMinimumCorrelation=77\n", "tavix", "minimumCorrelatio", "-"},
+        {"first key wins", "[a]\nk=1\nk=2\n", "a", "k", "1"},
+        {"a repeated section is not searched", "[a]\nk=1\n[b]\nk=3\n[A]\nonly=5\n", "a",
+         "only", "-"},
+        {"keys before any section belong to none", "k=before\n[a]\nx=1\n", "a", "k", "-"},
+        {"keys of the next section are not found", "[a]\nx=1\n[b]\nk=2\n", "a", "k", "-"},
+        {"blanks around names", "  [ files ]  trailing\n  k  =  v  \n", "files", "k", "v"},
+        {"comments", "[files]\n ; k=commented\n", "files", "; k", "-"},
+        {"lines without =", "[files]\nnot a key\n", "files", "not a key", "-"},
+        {"a header without its bracket", "[plus\nviewArea=2\n", "plus", "viewArea", "2"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        const IniFile ini = Parsed(row.text);
+        if (std::string_view(row.found) == "-")
+            EXPECT_FALSE(ini.HasKey(row.section, row.key));
+        else
+            EXPECT_EQ(ini.ReadString(row.section, row.key), row.found);
+    }
+    EXPECT_FALSE(Parsed("k=1\n").HasSection(""));
 }
 
 // ---- Reading values ------------------------------------------------------------------------

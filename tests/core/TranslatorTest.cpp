@@ -120,19 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- The table -------------------------------------------------------------------------------
 
-TEST(TranslationTable, HasAllPairsInTheirOrder) {
-    const auto pairs = TranslationPairs();
-    ASSERT_EQ(pairs.size(), 451u);
-    EXPECT_EQ(pairs[0].english, "A");
-    EXPECT_EQ(pairs[1].english, "Abort");
-    EXPECT_EQ(pairs[58].english, "_Break_");
-    EXPECT_EQ(pairs[224].english, "maps");
-    EXPECT_EQ(pairs[373].english, "tavix_maps");
-    EXPECT_EQ(pairs[374].english, "Tavix_maps");
-    EXPECT_EQ(pairs[449].english, "Your");
-    EXPECT_EQ(pairs[450].english, "zero");
-}
-
 TEST(TranslationTable, KeysAreUniqueButMayDifferOnlyInCase) {
     std::set<std::string_view> keys;
     for (const TranslationPair& pair : TranslationPairs()) {
@@ -236,34 +223,6 @@ TEST(TranslationCache, FirstStoredTextWins) {
     ASSERT_NE(cache.Untranslated("TfAdjust", -1, 0), nullptr);
     EXPECT_EQ(*cache.Untranslated("TfAdjust", -1, 0), "Adjust_map");
     EXPECT_EQ(cache.Size(), 1u);
-}
-
-TEST(TranslationCache, EachPartOfTheKeyNamesADistinctRecord) {
-    TranslationCache cache;
-    EXPECT_EQ(cache.Translate("TfBandArea", 2, 0, kLanguageGerman, "Close"), "Schließen");
-    EXPECT_EQ(cache.Translate("TfBandArea", 2, 1, kLanguageGerman, "Settings"), "Einstellungen");
-    EXPECT_EQ(cache.Translate("TfBandArea", 3, 1, kLanguageGerman, "rows"), "Reihen");
-    EXPECT_EQ(cache.Translate("TfMoveMap", 2, 0, kLanguageGerman, "cols"), "Spalten");
-    EXPECT_EQ(cache.Size(), 4u);
-    EXPECT_EQ(*cache.Untranslated("TfBandArea", 2, 1), "Settings");
-    EXPECT_EQ(cache.Untranslated("TfBandArea", 2, 2), nullptr);
-    EXPECT_EQ(cache.Untranslated("TfBandAre", 2, 0), nullptr);
-}
-
-TEST(TranslationCache, ClearForgetsStoredTexts) {
-    TranslationCache cache;
-    cache.Translate("TfAbout", 0, 0, kLanguageGerman, "About");
-    cache.Clear();
-    EXPECT_EQ(cache.Size(), 0u);
-    EXPECT_EQ(cache.Translate("TfAbout", 0, 0, kLanguageEnglish, "Help"), "Help");
-}
-
-TEST(TranslationCache, TranslateCachedUsesTheProgramWideStore) {
-    TranslationCache::Instance().Clear();
-    EXPECT_EQ(TranslateCached("TfTavixSettings", 7, 0, kLanguageGerman, "Accept"), "Übernehmen");
-    EXPECT_EQ(TranslateCached("TfTavixSettings", 7, 0, kLanguageEnglish, "Übernehmen"), "Accept");
-    EXPECT_EQ(TranslationCache::Instance().Size(), 1u);
-    TranslationCache::Instance().Clear();
 }
 
 }  // namespace

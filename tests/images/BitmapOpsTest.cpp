@@ -251,18 +251,5 @@ TEST(BitmapOpsTest, CopyAreaKeepsFormatPaletteAndWhitensOutside) {
     }
 }
 
-TEST(BitmapOpsTest, CloneIsAnIndependentEqualCopy) {
-    for (const Kind& kind : AllKinds()) {
-        SCOPED_TRACE(kind.name);
-        const Bitmap source = MakeBitmap(kind, 5, 3, 8);
-        Bitmap clone = CloneBitmap(source);
-        ExpectSamePixels(clone, source);
-        ASSERT_EQ(clone.ByteSize(), source.ByteSize());
-        EXPECT_EQ(0, std::memcmp(clone.Row(0), source.Row(0), source.ByteSize()));
-        clone.Row(0)[0] ^= 0xFF;
-        EXPECT_NE(clone.Row(0)[0], source.Row(0)[0]);
-    }
-}
-
 }  // namespace
 }  // namespace korvalen

@@ -27,14 +27,6 @@ void PaintPattern(Bitmap& bitmap) {
             bitmap.SetPixel(x, y, PatternColour(bitmap, x, y));
 }
 
-TEST(BitmapTest, DefaultIsEmpty24Bits) {
-    Bitmap bitmap;
-    EXPECT_TRUE(bitmap.IsEmpty());
-    EXPECT_EQ(bitmap.Format(), PixelFormat::Bits24);
-    EXPECT_EQ(bitmap.ByteSize(), 0u);
-    EXPECT_TRUE(bitmap.Palette().empty());
-}
-
 TEST(BitmapTest, NewBitmapIsWhiteInEveryFormat) {
     struct Case {
         PixelFormat format;

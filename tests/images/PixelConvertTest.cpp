@@ -201,16 +201,6 @@ TEST(PixelConvertTest, ForeignPaletteIsRemappedToTheStandardOne) {
             ASSERT_EQ(four.PixelAt(x, y), vgaReversed.PixelAt(x, y));
 }
 
-TEST(PixelConvertTest, StandardEightBitsIsCopiedAsItStands) {
-    Bitmap eight(13, 4, PixelFormat::Bits8);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 13; ++x)
-            eight.Row(y)[x] = static_cast<uint8_t>(x * 19 + y * 7);
-    const Bitmap copy = ConvertPixelFormat(eight, PixelFormat::Bits8);
-    ASSERT_EQ(copy.ByteSize(), eight.ByteSize());
-    EXPECT_EQ(0, std::memcmp(copy.Row(0), eight.Row(0), eight.ByteSize()));
-}
-
 TEST(PixelConvertTest, ConvertInPlaceChangesOnlyWhatIsNeeded) {
     Bitmap bitmap = test::MakeTestPicture(10, 6);
     const uint8_t* pixels = bitmap.Row(0);

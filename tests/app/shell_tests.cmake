@@ -1,0 +1,3 @@
+if(KORVALEN_GUI)
+    korvalen_form_test(MainWindowShellTest app/MainWindowShellTest.cpp)
+endif()
