@@ -140,7 +140,10 @@ void GeoCalibration::Refit() {
 PointResidual GeoCalibration::Residual(int index) const {
     if (index < 0 || index >= NumCalibPoints())
         return {};
-    const GeoCalibPoint& p = points_[static_cast<size_t>(index)];
+    return ResidualOf(points_[static_cast<size_t>(index)]);
+}
+
+PointResidual GeoCalibration::ResidualOf(const GeoCalibPoint& p) const {
     double x = 0, y = 0;
     LatLonToPixel(p.Lat, p.Lon, x, y);
     PointResidual r;

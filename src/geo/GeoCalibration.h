@@ -64,6 +64,7 @@ public:
     double ResolutionMetresPerPixel() const override { return resolution_; }
 
     PointResidual Residual(int index) const;
+    PointResidual ResidualOf(const GeoCalibPoint& point) const;
     // Root mean square of the residuals of all points (0 without points).
     PointResidual RmsResidual() const;
 

@@ -101,7 +101,7 @@ void MapPyramid::Build(const Bitmap& image, double minScale) {
 
 void RenderMapView(const Bitmap& image, const MapPyramid* pyramid, double magnification,
                    double cacheLimit, int panX, int panY, uint32_t background,
-                   const MapViewFrame& frame) {
+                   const MapViewFrame& frame, bool smooth) {
     if (frame.width <= 0 || frame.height <= 0 || !frame.pixels)
         return;
     background |= 0xFF000000u;
@@ -122,7 +122,7 @@ void RenderMapView(const Bitmap& image, const MapPyramid* pyramid, double magnif
         }
     }
     const double ratio = magnification / scale;  // screen pixels per level pixel
-    const bool interpolate = ratio < 1 - 1e-9;
+    const bool interpolate = smooth && ratio < 1 - 1e-9;
     const int sw = source->Width(), sh = source->Height();
     // Image coordinate of the centre of a screen pixel, in level pixels, minus the half pixel
     // that puts level pixel centres on whole numbers.

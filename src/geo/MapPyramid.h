@@ -42,9 +42,10 @@ struct MapViewFrame {
 // frame: pixel (dx, dy) shows the image around (panX + dx / m, panY + dy / m). Below
 // cacheLimit the pyramid level at or just above the magnification is used, so no more
 // than about four image pixels are read per screen pixel. Enlarged pixels are repeated;
-// reduced ones are interpolated. Outside the image the background shows.
+// reduced ones are interpolated when smooth, else the nearest is taken. Outside the image
+// the background shows.
 void RenderMapView(const Bitmap& image, const MapPyramid* pyramid, double magnification,
                    double cacheLimit, int panX, int panY, uint32_t background,
-                   const MapViewFrame& frame);
+                   const MapViewFrame& frame, bool smooth = true);
 
 }  // namespace korvalen
