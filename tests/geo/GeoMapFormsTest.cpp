@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -323,6 +326,50 @@ TEST_F(CalibrationForms, AMisplacedCapturedPointIsShownInRed) {
     EXPECT_EQ(centre->foreground(0).color(), QColor(Qt::red));
     EXPECT_NE(form.lvCal->topLevelItem(0)->foreground(0).color(), QColor(Qt::red));
     EXPECT_TRUE(form.panels[6]->text().startsWith("RMS"));
+}
+
+// An independent reader: GDAL's gdalinfo must find every corner of the map within one pixel,
+// from the OziExplorer file of the hand calibration and the MapInfo table of the capture.
+TEST_F(CalibrationForms, GdalReadsTheWrittenCornersWithinOnePixel) {
+    if (!HaveProgram("gdalinfo"))
+        GTEST_SKIP() << "gdalinfo (Debian package gdal-bin) is not installed; "
+                        "the calibration files are not checked by GDAL";
+    {
+        auto form = OpenGeoMap();
+        PlaceAllCorners(*form);
+        form->SetFormatIndex(kOziExplorer);
+        form->sbSaveCalibrationClick();
+        form->CalibrationSaved = true;
+    }
+    FillCapturedPoints();
+    {
+        TfShowGeoMap form(state, dialogs);
+        ASSERT_TRUE(form.Open(image));
+        form.SetFormatIndex(kMapInfo);
+        form.sbSaveCalibrationClick();
+    }
+    ASSERT_TRUE(Errors().isEmpty()) << Errors().join("\n").toStdString();
+    const double pixelLon = (kCorners[1].Lon - kCorners[0].Lon) / kW;
+    const double pixelLat = (kCorners[0].Lat - kCorners[2].Lat) / kH;
+    // GDAL opens the .map itself; the .tab it finds beside the image.
+    for (const fs::path& file : {dir / "joined.map", image}) {
+        SCOPED_TRACE(file.string());
+        std::string output;
+        ASSERT_EQ(RunCommand("gdalinfo -json '" + file.string() + "' 2>/dev/null", &output), 0);
+        const QJsonObject info = QJsonDocument::fromJson(QByteArray::fromStdString(output)).object();
+        const QJsonObject corners = info.value("cornerCoordinates").toObject();
+        ASSERT_FALSE(corners.isEmpty()) << output;
+        const std::pair<const char*, LatLon> expected[] = {{"upperLeft", kCorners[0]},
+                                                           {"upperRight", kCorners[1]},
+                                                           {"lowerLeft", kCorners[2]},
+                                                           {"lowerRight", kCorners[3]}};
+        for (const auto& [name, want] : expected) {
+            const QJsonArray lonLat = corners.value(name).toArray();
+            ASSERT_EQ(lonLat.size(), 2) << name;
+            EXPECT_NEAR(lonLat[0].toDouble(), want.Lon, pixelLon) << name;
+            EXPECT_NEAR(lonLat[1].toDouble(), want.Lat, pixelLat) << name;
+        }
+    }
 }
 
 }  // namespace
