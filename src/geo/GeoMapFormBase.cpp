@@ -84,7 +84,8 @@ GeoMapFormBase::GeoMapFormBase(ProgramState& state, Dialogs& dialogs, const char
     lvCal->setHeaderLabels({QStringLiteral("Pt."), QStringLiteral("Latitude"),
                             QStringLiteral("Longitude"), QStringLiteral("Pixel"),
                             QStringLiteral("Residual")});
-    const int widths[] = {30, 80, 80, 80, 90};
+    // The first column carries the point picture beside the number.
+    const int widths[] = {44, 76, 76, 80, 110};
     for (int c = 0; c < 5; ++c)
         lvCal->setColumnWidth(c, widths[c]);
     lvCal->setRootIsDecorated(false);
@@ -225,7 +226,7 @@ bool GeoMapFormBase::CheckWrittenFile(const std::filesystem::path& file, int for
     std::string error;
     if (VerifyCalibrationFile(file, formatIndex, expected, error))
         return true;
-    dialogs_.Error(Text("The_written calibration_file does_not match the_map:") +
+    dialogs_.Error(Text("The written calibration_file does not match the map:") +
                    QLatin1Char('\n') + QString::fromStdString(error));
     return false;
 }

@@ -225,7 +225,7 @@ void TfGeoMap::sbSaveCalibrationClick() {
     state_.Calibration.Pending = false;
     dialogs_.ShowTimedMessage(
         {QString::fromStdString(FillPlaceholders(
-             TranslateText("Calibration_file %s has been saved", state_.Language()),
+             TranslateText("Calibration_file %s has_been saved", state_.Language()),
              {DisplayPath(written)})),
          3000, 12, this, QColor(0, 0, 255)});
 

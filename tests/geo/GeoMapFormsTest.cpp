@@ -21,6 +21,7 @@
 #include "geo/GeoMap.h"
 #include "geo/TavixGeoMap.h"
 #include "geo/TavixShowGeoMap.h"
+#include "images/JpegCodec.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
@@ -370,6 +371,79 @@ TEST_F(CalibrationForms, GdalReadsTheWrittenCornersWithinOnePixel) {
             EXPECT_NEAR(lonLat[1].toDouble(), want.Lat, pixelLat) << name;
         }
     }
+}
+
+// Pictures of both forms at 10 %, 100 % and 400 % for looking at (and for the manual): only
+// when KORVALEN_SCREENSHOT_DIR names a folder; KORVALEN_SCREENSHOT_MAP may name a larger map.
+TEST_F(CalibrationForms, ScreenshotsWhenAsked) {
+    const QString folder = qEnvironmentVariable("KORVALEN_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set KORVALEN_SCREENSHOT_DIR to take pictures of the forms";
+    const QString map = qEnvironmentVariable("KORVALEN_SCREENSHOT_MAP");
+    if (!map.isEmpty()) {
+        fs::remove(image);
+        fs::copy_file(map.toStdString(), image);
+    }
+    Bitmap probe;
+    std::string error;
+    ASSERT_TRUE(ReadJpegFile(image, probe, error)) << error;
+    const int w = probe.Width(), h = probe.Height();
+    auto save = [&](QWidget& form, const QString& name) {
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(form.grab().save(folder + "/" + name));
+    };
+    {
+        TfGeoMap form(state, dialogs, true);
+        ASSERT_TRUE(form.Open(image, kCorners));
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        // Three corners placed, the fourth being placed.
+        const QPoint corners[] = {{0, 0}, {w, 0}, {0, h}};
+        for (int n = 1; n <= 3; ++n) {
+            form.tbCalClick(n);
+            form.SetZoom(0.1);
+            const QPoint screen = form.gmMap->ImageToScreen(corners[n - 1]);
+            for (const QEvent::Type type :
+                 {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent event(type, screen, form.gmMap->mapToGlobal(screen), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                  Qt::NoModifier);
+                QApplication::sendEvent(form.gmMap, &event);
+            }
+        }
+        form.SetZoom(0.1);
+        save(form, "geomap-10.png");
+        form.SetZoom(1);
+        form.tbCalClick(1);
+        form.tbCalClick(1);
+        form.gmMap->CenterOn(QPoint(w / 3, h / 3));
+        form.UpdateScrollBars();
+        save(form, "geomap-100.png");
+        form.SetZoom(4);
+        form.tbCalClick(4);
+        save(form, "geomap-400.png");
+        form.CalibrationSaved = true;
+    }
+    FillCapturedPoints();
+    for (int n = 1; n <= 9; ++n) {
+        const PixelPos p = CalibPoints::FixedPixel(n, w, h);
+        state.Calibration.Points[n].X = p.X;
+        state.Calibration.Points[n].Y = p.Y;
+    }
+    TfShowGeoMap form(state, dialogs);
+    ASSERT_TRUE(form.Open(image));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.SetZoom(0.1);
+    save(form, "showgeomap-10.png");
+    form.SetZoom(1);
+    form.gmMap->CenterOn(QPoint(w / 2, h / 2));
+    form.UpdateScrollBars();
+    save(form, "showgeomap-100.png");
+    form.SetZoom(4);
+    form.gmMap->CenterOn(QPoint(w / 2, h / 2));
+    form.UpdateScrollBars();
+    save(form, "showgeomap-400.png");
 }
 
 }  // namespace
