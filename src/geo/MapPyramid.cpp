@@ -159,21 +159,34 @@ void RenderMapView(const Bitmap& image, const MapPyramid* pyramid, double magnif
     const RowReader reader(*source);
     std::vector<uint32_t> row0(static_cast<size_t>(frame.width)),
         row1(static_cast<size_t>(frame.width));
-    auto sampleRow = [&](const uint8_t* row, std::vector<uint32_t>& out) {
+    // One screen row from one level row; the common 24-bit case without a format switch
+    // per pixel.
+    auto sampleWith = [&](auto fetch, const uint8_t* row, std::vector<uint32_t>& out) {
         for (int dx = 0; dx < frame.width; ++dx) {
             const Tap& t = xs[static_cast<size_t>(dx)];
             if (t.i0 < 0) {
                 out[static_cast<size_t>(dx)] = background;
             } else if (t.w1 == 0) {
-                out[static_cast<size_t>(dx)] = reader.At(row, t.i0);
+                out[static_cast<size_t>(dx)] = fetch(row, t.i0);
             } else {
-                const uint32_t a = reader.At(row, t.i0), b = reader.At(row, t.i1);
+                const uint32_t a = fetch(row, t.i0), b = fetch(row, t.i1);
                 const uint32_t w1 = t.w1, w0 = 256 - w1;
                 const uint32_t rb = (((a & 0xFF00FF) * w0 + (b & 0xFF00FF) * w1) >> 8) & 0xFF00FF;
                 const uint32_t g = (((a & 0x00FF00) * w0 + (b & 0x00FF00) * w1) >> 8) & 0x00FF00;
                 out[static_cast<size_t>(dx)] = 0xFF000000u | rb | g;
             }
         }
+    };
+    auto sampleRow = [&](const uint8_t* row, std::vector<uint32_t>& out) {
+        if (source->Format() == PixelFormat::Bits24)
+            sampleWith(
+                [](const uint8_t* r, int x) {
+                    const uint8_t* p = r + 3 * static_cast<size_t>(x);
+                    return 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+                },
+                row, out);
+        else
+            sampleWith([&](const uint8_t* r, int x) { return reader.At(r, x); }, row, out);
     };
     int cached0 = -1, cached1 = -1;
     for (int dy = 0; dy < frame.height; ++dy) {

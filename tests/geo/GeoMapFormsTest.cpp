@@ -251,7 +251,7 @@ TEST_F(CalibrationForms, EveryHandFormatIsSavedAndReadsBackTheGridCorners) {
     EXPECT_TRUE(form->CalibrationSaved);
 }
 
-TEST_F(CalibrationForms, AFileChangedBehindTheWriterIsReported) {
+TEST_F(CalibrationForms, ASaveThatFailsIsReported) {
     auto form = OpenGeoMap();
     PlaceAllCorners(*form);
     // A directory where the file should go: the save fails, and says so.
@@ -313,6 +313,17 @@ TEST_F(CalibrationForms, CapturedMapShowsItsNinePointsAndSavesAllSevenFormats) {
     for (const char* name : {"joined.map", "joined_jpg.cal", "joined.geo", "joined.gmw",
                              "joined.jpr", "joined.jgw", "joined.tab"})
         EXPECT_TRUE(fs::exists(dir / name)) << name;
+}
+
+// The display starts empty each time: points handed to it on an earlier opening (now
+// "shown") must go on the map again, or a second look at the capture shows none.
+TEST_F(CalibrationForms, ACapturedMapOpenedAgainShowsItsPointsAgain) {
+    FillCapturedPoints();
+    for (int opening = 0; opening < 2; ++opening) {
+        TfShowGeoMap form(state, dialogs);
+        ASSERT_TRUE(form.Open(image));
+        EXPECT_EQ(form.gmMap->NumCalibPoints(), 9) << opening;
+    }
 }
 
 TEST_F(CalibrationForms, AMisplacedCapturedPointIsShownInRed) {
