@@ -160,8 +160,11 @@ bool GeoMapFormBase::LoadMap(const std::filesystem::path& image) {
         return false;
     }
     if (gmMap->ImageWidth() == 0) {
-        dialogs_.Error(Text("File_not_found:") + QLatin1Char(' ') +
-                       QString::fromStdString(DisplayPath(image)));
+        // A missing file, or one of another kind with no map shown before it.
+        std::error_code ec;
+        dialogs_.Error((std::filesystem::exists(image, ec) ? Text("Not a JPEG or bitmap file:")
+                                                           : Text("File_not_found:")) +
+                       QLatin1Char(' ') + QString::fromStdString(DisplayPath(image)));
         return false;
     }
     gmMap->ClearCalibration();

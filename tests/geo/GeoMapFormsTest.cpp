@@ -284,7 +284,11 @@ TEST_F(CalibrationForms, AMapThatCannotBeShownDoesNotOpenTheForm) {
     bytes.resize(200);
     WriteBytes(dir / "cut.jpg", bytes);
     EXPECT_FALSE(form.Open(dir / "cut.jpg", kCorners));
-    EXPECT_EQ(Errors().size(), 2);
+    WriteBytes(dir / "map.png", {0x89, 'P', 'N', 'G'});
+    EXPECT_FALSE(form.Open(dir / "map.png", kCorners));
+    ASSERT_EQ(Errors().size(), 3);
+    EXPECT_TRUE(Errors()[0].startsWith("error: File not found:"));
+    EXPECT_TRUE(Errors()[2].startsWith("error: Not a JPEG or bitmap file:"));
     EXPECT_FALSE(ShowGeoMapCalibration(nullptr, state, dialogs, dir / "cut.jpg", kCorners, true));
 }
 
