@@ -5,4 +5,5 @@ target_sources(korvalen_core PRIVATE
     src/geo/GeoMapView.cpp
     src/geo/MapPyramid.cpp
     src/geo/CalibrationReader.cpp
+    src/geo/MapImageSize.cpp
 )

@@ -5,6 +5,7 @@
 #include <QPolygon>
 #include <chrono>
 
+#include "geo/MapImageSize.h"
 #include "images/BmpCodec.h"
 #include "images/FileAccess.h"
 #include "images/JpegCodec.h"
@@ -60,6 +61,14 @@ void TGeoMap::LoadMapImage(const std::filesystem::path& fileName) {
         fileName_ = fileName;
         Repaint();
         return;
+    }
+    // A map too large to show is refused before it is decoded (which could take gigabytes).
+    int declaredWidth = 0, declaredHeight = 0;
+    if (ReadDeclaredImageSize(fileName, declaredWidth, declaredHeight)) {
+        const std::string tooLarge =
+            GeoMapImageSizeError(ControlName(*this), declaredWidth, declaredHeight);
+        if (!tooLarge.empty())
+            throw ESDLGeoMapError(tooLarge);
     }
     auto image = std::make_shared<Bitmap>();
     std::string error;

@@ -292,6 +292,48 @@ TEST_F(CalibrationForms, AMapThatCannotBeShownDoesNotOpenTheForm) {
     EXPECT_FALSE(ShowGeoMapCalibration(nullptr, state, dialogs, dir / "cut.jpg", kCorners, true));
 }
 
+// A run-length encoded bitmap of 10001 x 10000 pixels that ends at once: tiny on disk, one
+// pixel row beyond the display's limit.
+std::vector<uint8_t> HugeRleBitmap() {
+    std::vector<uint8_t> b;
+    auto put = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    const uint32_t dataOffset = 14 + 40 + 256 * 4;
+    b.push_back('B');
+    b.push_back('M');
+    put(dataOffset + 2, 4);
+    put(0, 4);
+    put(dataOffset, 4);
+    put(40, 4);
+    put(10001, 4);
+    put(10000, 4);
+    put(1, 2);
+    put(8, 2);
+    put(1, 4);  // RLE8
+    put(2, 4);
+    put(0, 4);
+    put(0, 4);
+    put(256, 4);
+    put(0, 4);
+    for (int i = 0; i < 256; ++i)
+        put(static_cast<uint32_t>(i * 0x010101), 4);
+    b.push_back(0);
+    b.push_back(1);  // end of bitmap
+    return b;
+}
+
+TEST_F(CalibrationForms, AMapBeyondTheLimitShowsTheDisplaysMessage) {
+    WriteBytes(dir / "huge.bmp", HugeRleBitmap());
+    TfShowGeoMap form(state, dialogs);
+    EXPECT_FALSE(form.Open(dir / "huge.bmp"));
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_EQ(Errors()[0].toStdString(),
+              "error: Component \"gmMap\": Cannot use map image, maximum of 100000000 pixels "
+              "exceeded (size of map is 10001 x 10000)");
+}
+
 TEST_F(CalibrationForms, CapturedMapShowsItsNinePointsAndSavesAllSevenFormats) {
     FillCapturedPoints();
     state.settings.calibFormat = 7;
