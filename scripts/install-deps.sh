@@ -9,9 +9,10 @@ libjpeg62-turbo-dev libfftw3-dev libpng-dev
 libgtest-dev libgmock-dev googletest libbenchmark-dev
 imagemagick libjpeg-turbo-progs"
 
-# Extra packages for a developer's tools (fuzzing, screenshots): scripts/install-deps.sh --dev
+# Extra packages for a developer's tools (fuzzing, screenshots, GDAL reading our calibration
+# files back in tests): scripts/install-deps.sh --dev
 if [ "${1:-}" = "--dev" ]; then
-    packages="$packages clang libclang-rt-14-dev xvfb xauth libfftw3-dev"
+    packages="$packages clang libclang-rt-14-dev xvfb xauth gdal-bin"
 fi
 
 missing=""

@@ -518,7 +518,6 @@ void TfTavixMain::miPlacemarkGridClick() {}
 void TfTavixMain::sbGoogleEarthClick() {}
 void TfTavixMain::bbLoadGridPatternClick() {}
 void TfTavixMain::bbAdjustMapClick() {}
-void TfTavixMain::bbCalibrateMapClick() {}
 void TfTavixMain::bbNewGETavixClick() {}
 
 }  // namespace korvalen
