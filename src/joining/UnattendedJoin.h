@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Settings.h"
+#include "joining/JoinPrediction.h"
 
 namespace korvalen {
 
@@ -28,5 +29,9 @@ Settings UnattendedSettings(Settings settings);
 // Joins every map of the matrix by the self-search with the settings made unattended; stops at
 // the first map whose search finds no acceptable position.
 UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings);
+// The same for a matrix loaded from a grid pattern: the joins are predicted from the pattern
+// with the settings a grid-pattern join forces, and each first join's preview is accepted.
+UnattendedJoinReport JoinPatternUnattended(MapMatrix& matrix, const Settings& settings,
+                                           const GridJoinValues& grid);
 
 }  // namespace korvalen
