@@ -178,9 +178,10 @@ std::optional<JoinPrediction> PredictGridJoin(const MapMatrix& matrix, int row, 
     g.overlap = grid.ExpectedOverlap;
     // The band must lie inside the overlap, or it holds nothing the neighbour shows: it is
     // centred in the overlap (the pattern's for a first join, whose expected overlap lies
-    // half the extra further) and made no longer than that overlap.
+    // half the extra further) and no longer than three quarters of it, so that a true
+    // overlap a little smaller still keeps it over the neighbour.
     const Wide inside = grid.GridFirstJoin ? nominal : g.overlap;
-    g.along = std::clamp<Wide>(inside, kMinGridBand, std::max<Wide>(g.along, kMinGridBand));
+    g.along = std::clamp<Wide>(inside * 3 / 4, kMinGridBand, std::max<Wide>(g.along, kMinGridBand));
     const Wide centre = std::max<Wide>(inside / 2, g.along / 2);
     if (row == 1) {
         g.placeX = Wide{neighbour.X} + size->w - g.overlap;

@@ -584,15 +584,16 @@ TEST_F(GridJoinTest, TheFirstJoinsExpectTheOverlapOfThePattern) {
     for (const std::string& f : forced)
         EXPECT_EQ(f, "100 1 0 1");
 
-    // (1, 2): the pattern's overlap is trunc(512 x 0.1) = 51 pixels; the 50 x 50 band lies
-    // inside it, centred at 25, and the overlap is expected half the extra further, 63.
+    // (1, 2): the pattern's overlap is trunc(512 x 0.1) = 51 pixels; the band, 3/4 of it
+    // long and 50 across, lies centred inside it, and the overlap is expected half the extra
+    // further, at 63.
     const JoinRequest& first = CallFor(1, 2).request;
     EXPECT_TRUE(first.GridPatternJoin);
     EXPECT_TRUE(first.GridFirstJoin);
-    EXPECT_EQ(first.BandWidth, 50);
+    EXPECT_EQ(first.BandWidth, 38);
     EXPECT_EQ(first.BandHeight, 50);
-    EXPECT_EQ(first.BandPos, (Point{25 - 25, 192 - 25}));
-    EXPECT_EQ(first.ExpectedPos, (Point{256 - 63 + 25 - 25, 192 - 25}));
+    EXPECT_EQ(first.BandPos, (Point{25 - 19, 192 - 25}));
+    EXPECT_EQ(first.ExpectedPos, (Point{256 - 63 + 25 - 19, 192 - 25}));
     EXPECT_EQ(placeholders[0], (Point{512 - 63, 0}));
 
     // (1, 3): the overlap and the cross shift of (1, 2)'s join: 512 - 440 = 72, 25 x 25 band.
@@ -602,14 +603,14 @@ TEST_F(GridJoinTest, TheFirstJoinsExpectTheOverlapOfThePattern) {
     EXPECT_EQ(second.BandPos, (Point{36 - 12, 192 - 12}));  // 2 x 25 <= 72: centre 72 / 2
     EXPECT_EQ(placeholders[1], (Point{440 + 512 - 72, 4 + 4}));
 
-    // (2, 1): the pattern's overlap is trunc(384 x 0.1) = 38, so the band is 38 high inside
+    // (2, 1): the pattern's overlap is trunc(384 x 0.1) = 38, so the band is 28 high inside
     // it, centred a third across the map; the overlap is expected at 38 + 12 = 50.
     const JoinRequest& down = CallFor(2, 1).request;
     EXPECT_TRUE(down.GridFirstJoin);
     EXPECT_EQ(down.JoinDirection, (Point{0, -1}));
-    EXPECT_EQ(down.BandHeight, 38);
-    EXPECT_EQ(down.BandPos, (Point{170 - 25, 19 - 19}));
-    EXPECT_EQ(down.ExpectedPos, (Point{170 - 25, 192 - 50 + 19 - 19}));
+    EXPECT_EQ(down.BandHeight, 28);
+    EXPECT_EQ(down.BandPos, (Point{170 - 25, 19 - 14}));
+    EXPECT_EQ(down.ExpectedPos, (Point{170 - 25, 192 - 50 + 19 - 14}));
     EXPECT_EQ(placeholders[2], (Point{0, 384 - 50}));
 
     // (2, 2): overlap 384 - 320 = 64 and the cross shift of (2, 1)'s join, -3.

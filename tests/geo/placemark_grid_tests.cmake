@@ -1,0 +1,7 @@
+# Tests of placemark files, the placemark grid, the grid pattern and their commands.
+korvalen_test(KmlPlacemarksTest geo/KmlPlacemarksTest.cpp)
+korvalen_test(PlacemarkGridTest geo/PlacemarkGridTest.cpp)
+korvalen_test(GridPatternTest images/GridPatternTest.cpp)
+korvalen_test(GridFirstJoinTest joining/GridFirstJoinTest.cpp)
+korvalen_test(CliGridTest cli/CliGridTest.cpp)
+target_link_libraries(CliGridTest PRIVATE korvalen_cli_commands)
