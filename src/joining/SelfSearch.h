@@ -104,7 +104,8 @@ struct SearchState {
 };
 
 // Where a fully automatic grid-pattern join lands: the start position when it scores more
-// than 95 % of the best, since the pattern predicts it well.
+// than 95 % of the best, since the pattern predicts it well, unless the best lies right
+// beside it.
 struct GridChoice {
     Point pos;
     int correlation = 0;
