@@ -11,7 +11,7 @@ imagemagick libjpeg-turbo-progs"
 
 # Extra packages for a developer's tools (fuzzing, screenshots): scripts/install-deps.sh --dev
 if [ "${1:-}" = "--dev" ]; then
-    packages="$packages clang libclang-rt-14-dev xvfb xauth"
+    packages="$packages clang libclang-rt-14-dev xvfb xauth gdal-bin"
 fi
 
 missing=""

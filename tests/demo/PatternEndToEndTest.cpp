@@ -94,8 +94,8 @@ TEST_P(PatternEndToEnd, EveryImageLandsWhereItWasTaken) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Grids, PatternEndToEnd,
-                         testing::Values(Case{3, 3, 10, 512, 384, 3}, Case{4, 5, 25, 640, 480, 5},
-                                         Case{10, 10, 15, 256, 192, 7}),
+                         testing::Values(Case{3, 3, 10, 512, 384, 3}, Case{4, 5, 25, 512, 384, 5},
+                                         Case{10, 10, 15, 320, 240, 7}),
                          [](const testing::TestParamInfo<Case>& info) {
                              return std::to_string(info.param.rows) + "x" +
                                     std::to_string(info.param.cols) + "at" +
