@@ -157,5 +157,19 @@ TEST_F(PlacemarkGridForm, CancellingTheSaveWritesNothing) {
     EXPECT_NE(form.result(), QDialog::Accepted);
 }
 
+// Pictures of the form before and after loading, for looking at: set KORVALEN_SCREENSHOTS.
+TEST_F(PlacemarkGridForm, Screenshots) {
+    const QString folder = qEnvironmentVariable("KORVALEN_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "KORVALEN_SCREENSHOTS is not set";
+    form.show();
+    form.adjustSize();
+    EXPECT_TRUE(form.grab().save(folder + "/placemark_grid_empty.png"));
+    Load("view.kml", Kml("8.4,47.6,0;8.4077,47.59616,0"));
+    Grow(1, 2, 1, 3, 15);
+    form.adjustSize();
+    EXPECT_TRUE(form.grab().save(folder + "/placemark_grid_loaded.png"));
+}
+
 }  // namespace
 }  // namespace korvalen
