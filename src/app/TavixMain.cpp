@@ -514,9 +514,7 @@ void TfTavixMain::tbQualityChange(int quality) {
 
 void TfTavixMain::AdjustActiveMap() {}         // the single-map adjust form
 void TfTavixMain::OpenCaptureOnAutoStart() {}  // the capture form opened at program start
-void TfTavixMain::miPlacemarkGridClick() {}
 void TfTavixMain::sbGoogleEarthClick() {}
-void TfTavixMain::bbLoadGridPatternClick() {}
 void TfTavixMain::bbAdjustMapClick() {}
 void TfTavixMain::bbNewGETavixClick() {}
 

@@ -26,6 +26,10 @@
 #include "joining/UnattendedJoin.h"
 
 namespace korvalen::cli {
+
+int RunGrid(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+int RunPatternJoin(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+
 namespace {
 
 constexpr int kOk = 0;
@@ -76,6 +80,13 @@ constexpr Command kCommands[] = {
      "      3 bottom left, 4 bottom right; 5 to 9 are derived unless given); a points FILE\n"
      "      holds one \"N LAT LON [X Y]\" a line; prints the name of the file written",
      RunCalibrate},
+    {"grid",
+     "grid ROOT.kml --top N --bottom N --left N --right N --overlap 10..25 [--no-calibration]\n"
+     "       [--out NAME]",
+     "grow the view of a root placemark file into a grid: writes the grid's placemark file\n"
+     "      and its pattern file (.pgp); join FOLDER --pattern FILE.pgp --out RESULT\n"
+     "      [--calibrate FORMAT] joins the numbered screenshots and calibrates the result",
+     RunGrid},
 };
 
 void PrintUsage(std::ostream& stream) {
@@ -604,6 +615,10 @@ void PrintJoinJson(const MapMatrix& matrix, const UnattendedJoinReport& report,
 }
 
 int RunJoin(Args args, std::ostream& out, std::ostream& err) {
+    if (std::any_of(args.begin(), args.end(), [](const std::string& a) {
+            return a == "--pattern" || a.starts_with("--pattern=");
+        }))
+        return RunPatternJoin(args, out, err);
     const Command& command = *FindCommand("join");
     JoinOptions options;
     std::string error;

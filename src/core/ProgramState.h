@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <string>
 
@@ -20,6 +21,10 @@ struct ProgramState {
     bool GEMode = false;            // the result map came from a map-view capture
     bool CalibrateOffered = false;  // "Calibrate map" is offered on the result page
     std::string ResultNameHint;     // proposed file name for the result map
+    // The corners of the loaded grid pattern (1 top left, 2 top right, 3 bottom left, 4 bottom
+    // right) with their pixels not placed: the hand calibration starts its points 1 to 4 from
+    // them. Valid while CalibrateOffered came from loading a pattern.
+    std::array<tCalibPoint, 4> GridCorners{};
     // The reference points of the result map; Pending while they were not written.
     CalibrationState Calibration;
 

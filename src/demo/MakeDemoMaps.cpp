@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "demo/DemoPattern.h"
 #include "demo/DemoTiles.h"
 
 namespace {
@@ -16,7 +17,15 @@ constexpr const char* kUsage =
     "                     [--shift PX] [--seed N] [--quality Q] [--whole]\n"
     "Writes OUTDIR/a1.jpg ... (row letter, column digit), OUTDIR/offsets.txt with the true\n"
     "position of every tile and, with --whole, OUTDIR/whole.jpg.\n"
-    "Defaults: 3 x 3 tiles of 640x480, overlap 120, shift 6, seed 1, quality 90.\n";
+    "Defaults: 3 x 3 tiles of 640x480, overlap 120, shift 6, seed 1, quality 90.\n"
+    "\n"
+    "Grid pattern (screenshots taken at a placemark grid):\n"
+    "  korvalen-demo OUTDIR --pattern RxC [--percent 10..25] [--tile WxH] [--seed N]\n"
+    "    writes OUTDIR/root.kml, two placemarks at the corners of one view of WxH pixels\n"
+    "    (default 512x384), and prints the korvalen-cli grid command that grows it;\n"
+    "  korvalen-demo OUTDIR --cut GRID.kml --pgp FILE.pgp [--quality Q]\n"
+    "    cuts the numbered screenshots 1.jpg ... at the grid's placemarks, with the\n"
+    "    calibration placemarks drawn as red rings, and OUTDIR/pattern_offsets.txt.\n";
 
 bool ParseNumber(std::string_view text, int& value) {
     const char* end = text.data() + text.size();
@@ -41,11 +50,47 @@ int Fail(const std::string& message) {
     return 2;
 }
 
+int RunPatternMode(const std::string& folder, korvalen::DemoPatternOptions pattern, bool root,
+                   bool tileGiven, const korvalen::DemoSetOptions& options,
+                   const std::string& cutKml, const std::string& cutPgp) {
+    std::string error;
+    if (root) {
+        pattern.seed = options.seed;
+        if (tileGiven)
+            pattern.view = QSize(options.layout.tileWidth, options.layout.tileHeight);
+        if (!korvalen::WriteDemoPatternRoot(folder, pattern, error)) {
+            std::fprintf(stderr, "korvalen-demo: %s\n", error.c_str());
+            return 1;
+        }
+        const korvalen::DemoGrowth g = korvalen::DemoGrowthOf(pattern);
+        std::printf("Wrote %s/root.kml and area.txt. Grow the grid with\n"
+                    "  korvalen-cli grid %s/root.kml --top %d --bottom %d --left %d --right %d "
+                    "--overlap %d\n",
+                    folder.c_str(), folder.c_str(), g.top, g.bottom, g.left, g.right,
+                    pattern.overlapping);
+        return 0;
+    }
+    if (cutPgp.empty())
+        return Fail("--cut needs --pgp");
+    korvalen::DemoPatternCut cut;
+    if (!korvalen::CutDemoPattern(folder, cutKml, cutPgp, options.quality, cut, error)) {
+        std::fprintf(stderr, "korvalen-demo: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("Wrote %zu screenshots and pattern_offsets.txt to %s.\n", cut.shots.size(),
+                folder.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     korvalen::DemoSetOptions options;
     std::string folder;
+    korvalen::DemoPatternOptions pattern;
+    bool patternRoot = false;
+    std::string cutKml, cutPgp;
+    bool tileGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -68,12 +113,20 @@ int main(int argc, char** argv) {
         korvalen::DemoLayout& layout = options.layout;
         int seed = 0;
         bool ok = true;
-        if (arg == "--rows")
+        if (arg == "--pattern")
+            ok = patternRoot = ParsePair(value, pattern.rows, pattern.cols, false);
+        else if (arg == "--percent")
+            ok = ParseNumber(value, pattern.overlapping);
+        else if (arg == "--cut")
+            cutKml = std::string(value);
+        else if (arg == "--pgp")
+            cutPgp = std::string(value);
+        else if (arg == "--rows")
             ok = ParseNumber(value, layout.rows);
         else if (arg == "--cols")
             ok = ParseNumber(value, layout.cols);
         else if (arg == "--tile")
-            ok = ParsePair(value, layout.tileWidth, layout.tileHeight, false);
+            ok = tileGiven = ParsePair(value, layout.tileWidth, layout.tileHeight, false);
         else if (arg == "--overlap")
             ok = ParsePair(value, layout.overlapX, layout.overlapY, true);
         else if (arg == "--shift")
@@ -97,8 +150,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
 
-    std::vector<korvalen::DemoTile> tiles;
     std::string error;
+    if (patternRoot || !cutKml.empty())
+        return RunPatternMode(folder, pattern, patternRoot, tileGiven, options, cutKml, cutPgp);
+    std::vector<korvalen::DemoTile> tiles;
     if (!korvalen::WriteDemoSet(folder, options, tiles, error)) {
         std::fprintf(stderr, "korvalen-demo: %s\n", error.c_str());
         return 1;

@@ -37,6 +37,9 @@ Wide CentreAlong(Wide along, Wide overlap, Wide pushed) {
     return 2 * along > overlap ? pushed : overlap / 2;
 }
 
+// A grid band is never shorter than this along the joining direction.
+constexpr Wide kMinGridBand = 10;
+
 // trunc(side x factor) + extra, as the grid pattern predicts the first overlap.
 Wide GridOverlap(Wide side, float factor, int extra) {
     double product = static_cast<double>(side) * static_cast<double>(factor);
@@ -142,11 +145,12 @@ std::optional<JoinPrediction> PredictGridJoin(const MapMatrix& matrix, int row, 
         return std::nullopt;
 
     Geometry g;
+    Wide nominal = 0;  // a first join: the overlap the pattern's percentage gives
     if (row == 1) {
         grid.GridFirstJoin = col == 2;
         if (col == 2) {
-            grid.ExpectedOverlap =
-                Narrow(GridOverlap(size->w, grid.GridOverlapFactor, grid.GridOverlapExtra));
+            nominal = GridOverlap(size->w, grid.GridOverlapFactor, 0);
+            grid.ExpectedOverlap = Narrow(nominal + grid.GridOverlapExtra / 2);
             grid.ExpectedCrossShift = 0;
         } else if (col == 3) {
             const tSingleMap& first = *matrix.At(1, 1);
@@ -156,8 +160,8 @@ std::optional<JoinPrediction> PredictGridJoin(const MapMatrix& matrix, int row, 
     } else {
         grid.GridFirstJoin = row == 2 && col == 1;
         if (row == 2 && col == 1) {
-            grid.ExpectedOverlap =
-                Narrow(GridOverlap(size->h, grid.GridOverlapFactor, grid.GridOverlapExtra));
+            nominal = GridOverlap(size->h, grid.GridOverlapFactor, 0);
+            grid.ExpectedOverlap = Narrow(nominal + grid.GridOverlapExtra / 2);
             grid.ExpectedCrossShift = 0;
         } else if (row == 2 && col == 2) {
             const tSingleMap& above = *matrix.At(1, 1);
@@ -172,17 +176,24 @@ std::optional<JoinPrediction> PredictGridJoin(const MapMatrix& matrix, int row, 
 
     g.along = g.across = Wide{grid.GridBandBase} * (grid.GridFirstJoin ? 2 : 1);
     g.overlap = grid.ExpectedOverlap;
+    // The band must lie inside the overlap, or it holds nothing the neighbour shows: it is
+    // centred in the overlap (the pattern's for a first join, whose expected overlap lies
+    // half the extra further) and no longer than three quarters of it, so that a true
+    // overlap a little smaller still keeps it over the neighbour.
+    const Wide inside = grid.GridFirstJoin ? nominal : g.overlap;
+    g.along = std::clamp<Wide>(inside * 3 / 4, kMinGridBand, std::max<Wide>(g.along, kMinGridBand));
+    const Wide centre = std::max<Wide>(inside / 2, g.along / 2);
     if (row == 1) {
         g.placeX = Wide{neighbour.X} + size->w - g.overlap;
         g.placeY = Wide{neighbour.Y} - grid.ExpectedCrossShift;
-        g.cx = CentreAlong(g.along, g.overlap, g.overlap);
+        g.cx = centre;
         g.cy = newSize->h / 2;
         return Horizontal(g, *size);
     }
     g.placeX = Wide{neighbour.X} - grid.ExpectedCrossShift;
     g.placeY = Wide{neighbour.Y} + size->h - g.overlap;
     g.cx = newSize->w / 3;  // a third of the width here, not the ordinary half
-    g.cy = CentreAlong(g.along, g.overlap, g.overlap);
+    g.cy = centre;
     return Vertical(g, *size);
 }
 

@@ -57,8 +57,13 @@ std::vector<std::string> DecisionOptions(const DecisionRequest& request) {
 
 GridChoice ChooseGridResult(Point startPos, int startCorrelation, Point bestPos,
                             int bestCorrelation) {
-    // start > 0.95 x best, in whole numbers so that no rounding decides.
-    if (startPos != bestPos && int64_t{startCorrelation} * 100 > int64_t{bestCorrelation} * 95)
+    // start > 0.95 x best, in whole numbers so that no rounding decides. A pattern's step is
+    // seldom a whole number of pixels, so the start may lie a pixel off the truth; right beside
+    // it the correlation is the better judge.
+    const bool beside = std::abs(int64_t{startPos.x} - bestPos.x) <= 1 &&
+                        std::abs(int64_t{startPos.y} - bestPos.y) <= 1;
+    if (startPos != bestPos && !beside &&
+        int64_t{startCorrelation} * 100 > int64_t{bestCorrelation} * 95)
         return {startPos, startCorrelation};
     return {bestPos, bestCorrelation};
 }

@@ -123,7 +123,8 @@ inline constexpr int kUncertainDistance = 3;
 inline constexpr int kUncertainMargin = 5;
 
 // Where a fully automatic grid-pattern join lands: the start position when it scores more
-// than 95 % of the best, since the pattern predicts it well.
+// than 95 % of the best, since the pattern predicts it well, unless the best lies right
+// beside it.
 struct GridChoice {
     Point pos;
     int correlation = 0;

@@ -11,13 +11,17 @@ namespace {
 // Nobody is there to ask: the best position is taken as soon as the search would offer it.
 class SilentSearchHost : public SearchHost {
 public:
+    bool acceptPreview = false;  // a grid pattern's first joins decide with the preview
     int Decide(const DecisionRequest&) override { return 1; }
-    bool ShowPreview(const PreviewRequest&) override { return false; }
+    bool ShowPreview(const PreviewRequest&) override { return acceptPreview; }
 };
 
 class SilentDriverHost : public JoinDriverHost {
 public:
-    explicit SilentDriverHost(const SearchSettings& settings) : settings_(settings) {}
+    explicit SilentDriverHost(const SearchSettings& settings, bool acceptPreview = false)
+        : settings_(settings) {
+        searchHost_.acceptPreview = acceptPreview;
+    }
 
     UnattendedJoinReport report;
 
@@ -30,6 +34,9 @@ public:
         report.failedRow = request.Row;
         report.failedCol = request.Col;
         report.neededCorrelation = settings_.minimumCorrelation * 4 / 5;
+        // A grid-pattern join forces its own settings on the program's; the search reads them.
+        if (forced_)
+            settings_ = SearchSettingsFrom(*forced_);
         SelfSearch search(request, settings_, searchHost_);
         report.searched = false;
         report.failure.clear();
@@ -59,6 +66,8 @@ public:
         return search.Result();
     }
 
+    const Settings* forced_ = nullptr;
+
 private:
     SearchSettings settings_;
     SilentSearchHost searchHost_;
@@ -75,13 +84,20 @@ Settings UnattendedSettings(Settings settings, UnattendedDecision decision) {
     return settings;
 }
 
-UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings,
-                                    UnattendedDecision decision) {
+namespace {
+
+UnattendedJoinReport RunUnattended(MapMatrix& matrix, const Settings& settings,
+                                   UnattendedDecision decision, const GridJoinValues* grid) {
     ProgramState state;
     state.settings = UnattendedSettings(settings, decision);
-    SilentDriverHost host(SearchSettingsFrom(state.settings));
+    SilentDriverHost host(SearchSettingsFrom(state.settings), grid != nullptr);
     std::string savedResultName;
     JoinDriver driver(matrix, state, host, savedResultName);
+    if (grid) {
+        state.GridPatternJoin = true;
+        driver.Grid = *grid;
+        host.forced_ = &state.settings;
+    }
     driver.StartJoining();
 
     UnattendedJoinReport report = host.report;
@@ -105,6 +121,19 @@ UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings,
         break;
     }
     return report;
+}
+
+}  // namespace
+
+UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings,
+                                    UnattendedDecision decision) {
+    return RunUnattended(matrix, settings, decision, nullptr);
+}
+
+UnattendedJoinReport JoinPatternUnattended(MapMatrix& matrix, const Settings& settings,
+                                           const GridJoinValues& grid,
+                                           UnattendedDecision decision) {
+    return RunUnattended(matrix, settings, decision, &grid);
 }
 
 }  // namespace korvalen

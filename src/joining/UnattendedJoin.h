@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Settings.h"
+#include "joining/JoinPrediction.h"
 
 namespace korvalen {
 
@@ -56,5 +57,10 @@ Settings UnattendedSettings(Settings settings,
 // the first map whose search finds no acceptable position.
 UnattendedJoinReport JoinUnattended(MapMatrix& matrix, const Settings& settings,
                                     UnattendedDecision decision = UnattendedDecision::Best);
+// The same for a matrix loaded from a grid pattern: the joins are predicted from the pattern
+// with the settings a grid-pattern join forces, and each first join's preview is accepted.
+UnattendedJoinReport JoinPatternUnattended(MapMatrix& matrix, const Settings& settings,
+                                           const GridJoinValues& grid,
+                                           UnattendedDecision decision = UnattendedDecision::Best);
 
 }  // namespace korvalen

@@ -587,16 +587,17 @@ TEST_F(GridJoinTest, TheFirstJoinsExpectTheOverlapOfThePattern) {
     for (const std::string& f : forced)
         EXPECT_EQ(f, "100 1 0 1");
 
-    // (1, 2): trunc(512 x 0.1) + 25 = 76 pixels, a 50 x 50 band centred 76 pixels into the map.
+    // (1, 2): the pattern's overlap is trunc(512 x 0.1) = 51 pixels; the band, 3/4 of it
+    // long and 50 across, lies centred inside it, and the overlap is expected half the extra
+    // further, at 63.
     const JoinRequest& first = CallFor(1, 2).request;
     EXPECT_TRUE(first.GridPatternJoin);
     EXPECT_TRUE(first.GridFirstJoin);
-    EXPECT_EQ(first.BandWidth, 50);
+    EXPECT_EQ(first.BandWidth, 38);
     EXPECT_EQ(first.BandHeight, 50);
-    EXPECT_EQ(first.BandPos, (Point{76 - 25, 192 - 25}));
-    // The band's centre sits on the neighbour's right edge: 256 - 76 + 76 into the target.
-    EXPECT_EQ(first.ExpectedPos, (Point{256 - 76 + 76 - 25, 192 - 25}));
-    EXPECT_EQ(placeholders[0], (Point{512 - 76, 0}));
+    EXPECT_EQ(first.BandPos, (Point{25 - 19, 192 - 25}));
+    EXPECT_EQ(first.ExpectedPos, (Point{256 - 63 + 25 - 19, 192 - 25}));
+    EXPECT_EQ(placeholders[0], (Point{512 - 63, 0}));
 
     // (1, 3): the overlap and the cross shift of (1, 2)'s join: 512 - 440 = 72, 25 x 25 band.
     const JoinRequest& second = CallFor(1, 3).request;
@@ -605,13 +606,15 @@ TEST_F(GridJoinTest, TheFirstJoinsExpectTheOverlapOfThePattern) {
     EXPECT_EQ(second.BandPos, (Point{36 - 12, 192 - 12}));  // 2 x 25 <= 72: centre 72 / 2
     EXPECT_EQ(placeholders[1], (Point{440 + 512 - 72, 4 + 4}));
 
-    // (2, 1): trunc(384 x 0.1) + 25 = 63, a band centred a third across the map.
+    // (2, 1): the pattern's overlap is trunc(384 x 0.1) = 38, so the band is 28 high inside
+    // it, centred a third across the map; the overlap is expected at 38 + 12 = 50.
     const JoinRequest& down = CallFor(2, 1).request;
     EXPECT_TRUE(down.GridFirstJoin);
     EXPECT_EQ(down.JoinDirection, (Point{0, -1}));
-    EXPECT_EQ(down.BandPos, (Point{170 - 25, 63 - 25}));
-    EXPECT_EQ(down.ExpectedPos, (Point{170 - 25, 192 - 63 + 63 - 25}));
-    EXPECT_EQ(placeholders[2], (Point{0, 384 - 63}));
+    EXPECT_EQ(down.BandHeight, 28);
+    EXPECT_EQ(down.BandPos, (Point{170 - 25, 19 - 14}));
+    EXPECT_EQ(down.ExpectedPos, (Point{170 - 25, 192 - 50 + 19 - 14}));
+    EXPECT_EQ(placeholders[2], (Point{0, 384 - 50}));
 
     // (2, 2): overlap 384 - 320 = 64 and the cross shift of (2, 1)'s join, -3.
     const JoinRequest& fourth = CallFor(2, 2).request;

@@ -454,6 +454,10 @@ TEST(SelfSearchGrid, StartPositionWinsAboveNinetyFivePercentOfTheBest) {
     EXPECT_EQ(ChooseGridResult({1, 1}, 60, {5, 5}, 64).correlation, 64);
     EXPECT_EQ(ChooseGridResult({1, 1}, 19, {5, 5}, 20).pos, (Point{5, 5}));  // not above 19
     EXPECT_EQ(ChooseGridResult({5, 5}, 64, {5, 5}, 64).pos, (Point{5, 5}));
+    // A pixel off the start the better correlation wins: a pattern's step is fractional.
+    EXPECT_EQ(ChooseGridResult({5, 4}, 62, {5, 5}, 64).pos, (Point{5, 5}));
+    EXPECT_EQ(ChooseGridResult({4, 4}, 62, {5, 5}, 64).pos, (Point{5, 5}));
+    EXPECT_EQ(ChooseGridResult({3, 5}, 62, {5, 5}, 64).pos, (Point{3, 5}));
 }
 
 TEST(SelfSearchGrid, LaterJoinsAreAcceptedWithoutAQuestion) {
