@@ -1,0 +1,2 @@
+# Tests of single-map adjustment: turning, cutting, shading and the angle finder.
+korvalen_test(MapAdjustTest images/MapAdjustTest.cpp)
