@@ -3,3 +3,4 @@ target_sources(korvalen_core PRIVATE
     src/images/RotateBitmap.cpp
     src/images/MapAdjust.cpp
 )
+target_sources(korvalen_core PRIVATE src/images/AngleFinder.cpp)

@@ -1,0 +1,5 @@
+# The adjust form and its picture.
+target_sources(korvalen_gui PRIVATE
+    src/images/AdjustPicture.cpp
+    src/images/TavixAdjust.cpp
+)
