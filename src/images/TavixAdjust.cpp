@@ -111,7 +111,11 @@ TfAdjust::TfAdjust(ProgramState& state, Dialogs& dialogs, QWidget* caller)
     resize(900, 640);
 }
 
-TfAdjust::~TfAdjust() = default;
+TfAdjust::~TfAdjust() {
+    // The edits report losing the focus while the dialog is torn down; nobody listens then.
+    eDegree->disconnect(this);
+    eDegree100->disconnect(this);
+}
 
 QString TfAdjust::Text(const char* source) const {
     return QString::fromStdString(TranslateText(source, language_));
@@ -268,6 +272,7 @@ void TfAdjust::showEvent(QShowEvent* event) {
     if (!initialTaken_) {
         initialMap_ = AdjustMap;
         initialTaken_ = true;
+        working_ = state_;
         pZoom->setVisible(ShowZoomPanel);
         cbFullMap->setChecked(FullMap);
         udZoom->SetPosition(ZoomPercent);
