@@ -2,4 +2,5 @@
 target_sources(korvalen_gui PRIVATE
     src/images/AdjustPicture.cpp
     src/images/TavixAdjust.cpp
+    src/app/TavixMainAdjust.cpp
 )

@@ -14,7 +14,7 @@ struct TranslationPair {
     std::string_view german;
 };
 
-inline constexpr std::size_t kTranslationPairCount = 439;
+inline constexpr std::size_t kTranslationPairCount = 441;
 
 // The fixed English-German table. Its order matters: when several keys match a word, the
 // earliest row wins.

@@ -428,7 +428,7 @@ void TfAdjust::bbFindAngleClick() {
         found = search.get();
     }
     if (!found) {
-        dialogs_.Message(Text("No_angle found"));
+        dialogs_.Message(Text("No_angle_found"));
         return;
     }
     const double d = *found;

@@ -70,7 +70,8 @@ public:
 
     // Outcome.
     bool Accepted() const { return accepted_; }
-    bool SavedByForm() const { return savedByForm_; }
+    // True when the form saved the map and nothing changed since.
+    bool SavedByForm() const { return savedByForm_ && saved_; }
 
     // State, for the tests and the caption.
     int CurrentMode() const { return mode_; }

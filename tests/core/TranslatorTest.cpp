@@ -122,15 +122,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TranslationTable, HasAllPairsInTheirOrder) {
     const auto pairs = TranslationPairs();
-    ASSERT_EQ(pairs.size(), 439u);
+    ASSERT_EQ(pairs.size(), 441u);
     EXPECT_EQ(pairs[0].english, "A");
     EXPECT_EQ(pairs[1].english, "Abort");
     EXPECT_EQ(pairs[57].english, "_Break_");
-    EXPECT_EQ(pairs[219].english, "maps");
-    EXPECT_EQ(pairs[362].english, "tavix_maps");
-    EXPECT_EQ(pairs[363].english, "Tavix_maps");
-    EXPECT_EQ(pairs[437].english, "Your");
-    EXPECT_EQ(pairs[438].english, "zero");
+    EXPECT_EQ(pairs[220].english, "maps");
+    EXPECT_EQ(pairs[364].english, "tavix_maps");
+    EXPECT_EQ(pairs[365].english, "Tavix_maps");
+    EXPECT_EQ(pairs[439].english, "Your");
+    EXPECT_EQ(pairs[440].english, "zero");
 }
 
 TEST(TranslationTable, KeysAreUniqueButMayDifferOnlyInCase) {
