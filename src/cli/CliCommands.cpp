@@ -11,6 +11,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "cli/CliAdjust.h"
 #include "core/Settings.h"
 #include "geo/CalibPointsText.h"
 #include "geo/CalibrationWriter.h"
@@ -67,6 +68,10 @@ constexpr Command kCommands[] = {
      "      3 bottom left, 4 bottom right; 5 to 9 are derived unless given); a points FILE\n"
      "      holds one \"N LAT LON [X Y]\" a line; prints the name of the file written",
      RunCalibrate},
+    {"rotate", "rotate IN OUT --angle DEG",
+     "turn a map by DEG degrees (positive clockwise), corners filled with cyan", RunRotate},
+    {"cut", "cut IN OUT --rect LEFT,TOP,RIGHT,BOTTOM",
+     "cut a map to the rectangle, its right and bottom pixels included", RunCut},
 };
 
 void PrintUsage(std::ostream& stream) {
