@@ -80,6 +80,55 @@ inline void FillPixels(uint8_t* dest, int count, const uint8_t* value) {
     }
 }
 
+// Below this sine a destination row reads runs of a source row long enough to copy whole.
+constexpr double kRunSine = 0.125;
+
+// Copies the columns x0..x1 of a destination row, whose sources all lie inside the map, in
+// runs: as long as the source row stays the same and the source column moves by one per
+// column, the pixels are one block of the source row. Each run is predicted from the unrounded
+// positions and confirmed at its end with the exact rounding; because the source column moves
+// by 0 or 1 (and the row by 0 or 1) per step, equal ends prove the whole run.
+template <int Bytes>
+void CopyRuns(const Bitmap& source, uint8_t* out, const std::vector<double>& xc,
+              const std::vector<double>& xs, double ys, double yc, int sourceCx, int sourceCy,
+              double s, double c, int x0, int x1) {
+    const int dir = c > 0 ? 1 : -1;
+    const double drift = 1.0 - std::fabs(c);  // how far the column lags behind one per step
+    const double rowStep = std::fabs(s);
+    int x = x0;
+    while (x <= x1) {
+        const double u = xc[static_cast<size_t>(x)] - ys;
+        const double v = xs[static_cast<size_t>(x)] + yc;
+        const int su = RoundToInt(u);
+        const int sv = RoundToInt(v);
+        // Steps until the row or the column rounding changes, less one for safety.
+        const double toRow = s > 0 ? (sv + 0.5 - v) / rowStep : (v - (sv - 0.5)) / rowStep;
+        const double e = (u - su) * dir;  // position within the rounding interval, forward
+        const double toColumn = drift > 0 ? (e + 0.5) / drift : 1e18;
+        int k = static_cast<int>(std::min({toRow, toColumn, double(x1 - x)})) - 1;
+        k = std::max(k, 0);
+        // Confirm the run's end exactly, shortening it until it holds.
+        while (k > 0) {
+            const size_t end = static_cast<size_t>(x + k);
+            if (RoundToInt(xc[end] - ys) == su + dir * k && RoundToInt(xs[end] + yc) == sv)
+                break;
+            k /= 2;
+        }
+        const uint8_t* row = source.Row(sv + sourceCy);
+        uint8_t* to = out + static_cast<size_t>(x) * Bytes;
+        const int first = su + sourceCx;
+        if (dir > 0) {
+            std::memcpy(to, row + static_cast<size_t>(first) * Bytes,
+                        static_cast<size_t>(k + 1) * Bytes);
+        } else {
+            const uint8_t* from = row + static_cast<size_t>(first) * Bytes;
+            for (int i = 0; i <= k; ++i, to += Bytes, from -= Bytes)
+                CopyPixel<Bytes>(to, from);
+        }
+        x += k + 1;
+    }
+}
+
 // Exact turns by 90, 180 and 270 degrees: pure moves of pixels, no arithmetic.
 template <int Bytes>
 void TurnQuarter(const Bitmap& source, Bitmap& dest, int quarters, int threads) {
@@ -146,6 +195,8 @@ void TurnAnyAngle(const Bitmap& source, Bitmap& dest, double s, double c, int so
         xc[static_cast<size_t>(x)] = static_cast<double>(x - cx) * c;
         xs[static_cast<size_t>(x)] = static_cast<double>(x - cx) * s;
     }
+    // Near 0 and 180 degrees a destination row reads long stretches of one source row.
+    const bool runs = std::fabs(s) < kRunSine;
     const auto inside = [&](int x, double ys, double yc) {
         const int sx = RoundToInt(xc[static_cast<size_t>(x)] - ys) + sourceCx;
         const int sy = RoundToInt(xs[static_cast<size_t>(x)] + yc) + sourceCy;
@@ -195,12 +246,15 @@ void TurnAnyAngle(const Bitmap& source, Bitmap& dest, double s, double c, int so
                 continue;
             }
             FillPixels<Bytes>(out, x0, fill);
-            for (int x = x0; x <= x1; ++x) {
-                const int sx = RoundToInt(xc[static_cast<size_t>(x)] - ys) + sourceCx;
-                const int sy = RoundToInt(xs[static_cast<size_t>(x)] + yc) + sourceCy;
-                CopyPixel<Bytes>(out + static_cast<size_t>(x) * Bytes,
-                                 source.Row(sy) + static_cast<size_t>(sx) * Bytes);
-            }
+            if (runs)
+                CopyRuns<Bytes>(source, out, xc, xs, ys, yc, sourceCx, sourceCy, s, c, x0, x1);
+            else
+                for (int x = x0; x <= x1; ++x) {
+                    const int sx = RoundToInt(xc[static_cast<size_t>(x)] - ys) + sourceCx;
+                    const int sy = RoundToInt(xs[static_cast<size_t>(x)] + yc) + sourceCy;
+                    CopyPixel<Bytes>(out + static_cast<size_t>(x) * Bytes,
+                                     source.Row(sy) + static_cast<size_t>(sx) * Bytes);
+                }
             FillPixels<Bytes>(out + static_cast<size_t>(x1 + 1) * Bytes, dw - 1 - x1, fill);
         }
     });

@@ -108,12 +108,13 @@ TEST(RotateBitmap, FortyFiveDegreesOnASquareGrowsBySquareRootOfTwoWithCyanCorner
 // Every odd angle gives the very pixels of the plain per-pixel formula, in every format and
 // with any number of threads.
 TEST(RotateBitmap, OddAnglesEqualThePlainFormulaExactly) {
-    const double angles[] = {0.35, -0.35, -1.2,  2.5,   -2.5,   0.57,  33.3,   45,
-                             89.5, 90.5,  135.7, 179.99, 180.01, 200.0, 269.3, 300, -0.01};
+    const double angles[] = {0.35,  -0.35,  -1.2,   2.5,   -2.5, 0.57,  33.3, 45,
+                             89.5,  90.5,   135.7,  179.99, 180.01, 200, 269.3, 300,
+                             -0.01, 0.001,  7.1,    -7.2,   172.9,  186.5, -179.7};
     struct Size {
         int w, h;
     };
-    const Size sizes[] = {{37, 23}, {64, 64}, {1, 9}, {200, 3}};
+    const Size sizes[] = {{37, 23}, {64, 64}, {1, 9}, {200, 3}, {500, 120}};
     for (PixelFormat format : {PixelFormat::Bits24, PixelFormat::Bits8, PixelFormat::Bits4})
         for (Size size : sizes) {
             const Bitmap src = Picture(size.w, size.h, format, size.w);
