@@ -216,6 +216,7 @@ void TfAdjust::BuildLayout() {
     eZoom = new QLineEdit(QStringLiteral("100"), pZoom);
     eZoom->setObjectName(QStringLiteral("eZoom"));
     eZoom->setReadOnly(true);
+    eZoom->setFocusPolicy(Qt::NoFocus);
     eZoom->setMaximumWidth(40);
     udZoom = new UpDown(25, 250, 25, 100, pZoom);
     udZoom->setObjectName(QStringLiteral("udZoom"));

@@ -6,6 +6,7 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 
 #include "core/ProgramState.h"
 #include "images/AdjustPicture.h"
@@ -486,6 +487,72 @@ TEST(AdjustWindow, ZoomSizesThePictureAndFullMapFillsTheBox) {
         w.Arrows("udZoom")->StepDown();
     EXPECT_EQ(w.Edit("eZoom")->text(), QStringLiteral("25"));
     EXPECT_EQ(w.form->Picture()->size(), QSize(25, 13));
+}
+
+}  // namespace
+}  // namespace korvalen
+
+namespace korvalen {
+namespace {
+
+// Pictures of the form on a demo map, for looking at: run with KORVALEN_SHOTS=folder (under
+// Xvfb to see the real window decorations and fonts).
+TEST(AdjustWindowShots, OnADemoMap) {
+    const QByteArray folder = qgetenv("KORVALEN_SHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "KORVALEN_SHOTS not set";
+    Bitmap a1, a2;
+    std::string error;
+    ASSERT_TRUE(LoadMapFile(std::filesystem::path(KORVALEN_DEMO_DIR) / "a1.jpg", a1, false, error));
+    ASSERT_TRUE(LoadMapFile(std::filesystem::path(KORVALEN_DEMO_DIR) / "a2.jpg", a2, false, error));
+    const auto save = [&](QWidget& form, const char* name) {
+        QCoreApplication::processEvents();
+        form.grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name));
+    };
+
+    struct Peeking : test::ScriptedDialogs {
+        std::function<void()> peek;
+        bool Confirm(const QString& text) override {
+            if (peek)
+                peek();
+            return ScriptedDialogs::Confirm(text);
+        }
+    };
+    Peeking dialogs;
+    ProgramState state;
+    TfAdjust form(state, dialogs);
+    form.AdjustMap = a2;
+    form.MapName = "a2";
+    form.FirstStrip = *CopyArea(&a1, {320, 0, 640, 480});
+    form.FirstStripSide = StripSide::Left;
+    form.resize(1000, 640);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* degree = form.findChild<QLineEdit*>(QStringLiteral("eDegree"));
+    auto* hundredths = form.findChild<QLineEdit*>(QStringLiteral("eDegree100"));
+    degree->setText(QStringLiteral("2"));
+    hundredths->setText(QStringLiteral("50"));
+    form.bbRightClick();
+    save(form, "adjust-rotated.png");
+
+    form.bbUndoAllClick();
+    form.bbCutAnyClick();
+    AdjustPicture* picture = form.Picture();
+    QTest::mouseClick(picture, Qt::LeftButton, {}, picture->ToWidget({60, 50}));
+    emit picture->moved({560, 400});
+    save(form, "adjust-cut-rubber.png");
+    dialogs.peek = [&] { save(form, "adjust-cut-question.png"); };
+    QTest::mouseClick(picture, Qt::LeftButton, {}, picture->ToWidget({560, 400}));
+    dialogs.peek = nullptr;
+
+    form.bbCheckLeftClick();
+    AdjustPicture* common = form.CommonPicture();
+    // a2 lies 517 right of and 8 above a1; the strip starts at a1's column 320.
+    QTest::mouseClick(common, Qt::LeftButton, {}, common->ToWidget({323 + 50, 200}));
+    save(form, "adjust-seam-pick.png");
+    QTest::mouseClick(common, Qt::LeftButton, {}, common->ToWidget({50 + 197, 192}));
+    save(form, "adjust-seam-check.png");
+    EXPECT_EQ(form.CurrentMode(), TfAdjust::kSeamMove);
 }
 
 }  // namespace
