@@ -5,7 +5,7 @@
 #include <numbers>
 #include <vector>
 
-#include "images/PixelConvert.h"
+#include "images/BitmapOps.h"
 #include "images/RotateBitmap.h"
 
 namespace korvalen {
@@ -18,6 +18,7 @@ constexpr int kRefine = 6;          // full-resolution search radius around the 
 constexpr double kMinNcc = 0.75;    // a weaker match says nothing
 constexpr int kMaxPatches = 24;
 constexpr double kMaxDegrees = 3.5;
+constexpr int kWorkingSide = 1600;  // larger maps are searched reduced to about this
 
 // A grey picture; pixels that are the turn's fill colour are marked invalid (-1).
 struct Grey {
@@ -26,21 +27,62 @@ struct Grey {
     float At(int x, int y) const { return v[static_cast<size_t>(y) * w + x]; }
 };
 
-Grey GreyOf(const Bitmap& source, int x0, int y0, int w, int h) {
-    const Bitmap wide = source.Format() == PixelFormat::Bits24
-                            ? Bitmap()
-                            : ConvertPixelFormat(source, PixelFormat::Bits24);
-    const Bitmap& b = source.Format() == PixelFormat::Bits24 ? source : wide;
+// The colour of a pixel from its row, without converting the whole bitmap.
+inline Rgb ColourAt(const Bitmap& b, const uint8_t* row, int x) {
+    switch (b.Format()) {
+        case PixelFormat::Bits24:
+            return {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]};
+        case PixelFormat::Bits8:
+            return b.Palette()[row[x]];
+        case PixelFormat::Bits4:
+            return b.Palette()[(x & 1) ? (row[x / 2] & 0x0F) : (row[x / 2] >> 4)];
+    }
+    return {};
+}
+
+Grey GreyOf(const Bitmap& b, int x0, int y0, int w, int h) {
     Grey g{w, h, std::vector<float>(static_cast<size_t>(w) * h)};
     for (int y = 0; y < h; ++y) {
-        const uint8_t* row = b.Row(y0 + y) + static_cast<size_t>(x0) * 3;
-        for (int x = 0; x < w; ++x, row += 3) {
-            const bool fill = row[0] == kFill.b && row[1] == kFill.g && row[2] == kFill.r;
+        const uint8_t* row = b.Row(y0 + y);
+        for (int x = 0; x < w; ++x) {
+            const Rgb c = ColourAt(b, row, x0 + x);
             g.v[static_cast<size_t>(y) * w + x] =
-                fill ? -1.0f : 0.114f * row[0] + 0.587f * row[1] + 0.299f * row[2];
+                c == kFill ? -1.0f : 0.114f * c.b + 0.587f * c.g + 0.299f * c.r;
         }
     }
     return g;
+}
+
+// A 24-bit copy reduced by f in each direction, each pixel the mean of its f x f block; a
+// block holding the fill colour keeps it, so that turned corners stay out of the search.
+Bitmap ReducedBitmap(const Bitmap& b, int f) {
+    Bitmap r(std::max(1, b.Width() / f), std::max(1, b.Height() / f), PixelFormat::Bits24);
+    std::vector<uint32_t> sums(static_cast<size_t>(r.Width()) * 3);
+    std::vector<uint8_t> filled(static_cast<size_t>(r.Width()));
+    for (int y = 0; y < r.Height(); ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        std::fill(filled.begin(), filled.end(), 0);
+        for (int j = 0; j < f; ++j) {
+            const uint8_t* row = b.Row(y * f + j);
+            for (int x = 0; x < r.Width() * f; ++x) {
+                const Rgb c = ColourAt(b, row, x);
+                const size_t k = static_cast<size_t>(x / f);
+                filled[k] |= c == kFill;
+                sums[k * 3] += c.b, sums[k * 3 + 1] += c.g, sums[k * 3 + 2] += c.r;
+            }
+        }
+        uint8_t* out = r.Row(y);
+        for (int x = 0; x < r.Width(); ++x) {
+            const size_t k = static_cast<size_t>(x);
+            if (filled[k]) {
+                out[x * 3] = kFill.b, out[x * 3 + 1] = kFill.g, out[x * 3 + 2] = kFill.r;
+            } else {
+                for (int i = 0; i < 3; ++i)
+                    out[x * 3 + i] = static_cast<uint8_t>(sums[k * 3 + i] / (f * f));
+            }
+        }
+    }
+    return r;
 }
 
 Grey Reduced(const Grey& g, int f) {
@@ -267,16 +309,32 @@ std::optional<double> FindStripAngle(const Bitmap& map, const Bitmap& strip,
                                      StripDirection direction) {
     if (map.IsEmpty() || strip.Width() < kPatch * 2 || strip.Height() < kPatch * 2)
         return std::nullopt;
-    const Grey g = GreyOf(strip, 0, 0, strip.Width(), strip.Height());
+    // Only the map's edge that faces the strip can overlap it; a turn of that part differs
+    // from a turn of the whole map only by a shift, which the search ignores.
+    const bool left = direction == StripDirection::Left;
+    const Rect facing = left ? Rect{0, 0, std::min(map.Width(), strip.Width()), map.Height()}
+                             : Rect{0, 0, map.Width(), std::min(map.Height(), strip.Height())};
+    std::optional<Bitmap> part = CopyArea(&map, facing);
+    if (!part)
+        return std::nullopt;
+    // Large maps are searched reduced: angles do not change with scale.
+    const int longest = std::max({strip.Width(), strip.Height(), part->Width(), part->Height()});
+    const int f = (longest + kWorkingSide - 1) / kWorkingSide;
+    Bitmap workMap = f > 1 ? ReducedBitmap(*part, f) : std::move(*part);
+    const Bitmap reducedStrip = f > 1 ? ReducedBitmap(strip, f) : Bitmap();
+    const Bitmap& workStrip = f > 1 ? reducedStrip : strip;
+    if (workStrip.Width() < kPatch * 2 || workStrip.Height() < kPatch * 2)
+        return std::nullopt;
+    const Grey g = GreyOf(workStrip, 0, 0, workStrip.Width(), workStrip.Height());
     const Grey small = Reduced(g, kCoarse);
     // Measure, turn the map by what was found and measure what is left: on the straightened
     // map the patches match the strip closely, so the angle comes out to a fraction of the
     // first measurement's error.
     double total = 0;
     for (int round = 0; round < 3; ++round) {
-        const Bitmap turned = round == 0 ? Bitmap() : RotateBitmap(map, kFill, -total);
+        const Bitmap turned = round == 0 ? Bitmap() : RotateBitmap(workMap, kFill, -total);
         const std::optional<double> rest =
-            MeasureOnce(round == 0 ? map : turned, g, small, direction);
+            MeasureOnce(round == 0 ? workMap : turned, g, small, direction);
         if (!rest)
             return round == 0 ? std::nullopt : std::optional<double>(total);
         total += *rest;

@@ -7,6 +7,7 @@
 #include "images/AngleFinder.h"
 #include "images/BitmapOps.h"
 #include "images/MapFiles.h"
+#include "images/PixelConvert.h"
 #include "images/RotateBitmap.h"
 #include "support/TestSupport.h"
 
@@ -53,6 +54,24 @@ TEST(FindStripAngle, FindsTheTurnAgainstTheUpperNeighbour) {
         ASSERT_TRUE(found) << angle;
         EXPECT_NEAR(*found, angle, 0.05) << angle;
     }
+}
+
+Bitmap Enlarged(const Bitmap& map, int f) {
+    Bitmap big(map.Width() * f, map.Height() * f, map.Format());
+    for (int y = 0; y < big.Height(); ++y)
+        for (int x = 0; x < big.Width(); ++x)
+            big.SetPixel(x, y, map.PixelAt(x / f, y / f));
+    return big;
+}
+
+// Large maps are searched reduced, and palette maps are read through their palette.
+TEST(FindStripAngle, FindsTheTurnOfALargePaletteMap) {
+    const Bitmap a1 = ConvertPixelFormat(Enlarged(Demo("a1.jpg"), 3), PixelFormat::Bits8);
+    const Bitmap a2 = ConvertPixelFormat(Enlarged(Demo("a2.jpg"), 3), PixelFormat::Bits8);
+    const Bitmap turned = RotateBitmap(a2, kCyan, 1.2);
+    const std::optional<double> found = FindStripAngle(turned, RightHalf(a1), StripDirection::Left);
+    ASSERT_TRUE(found);
+    EXPECT_NEAR(*found, 1.2, 0.05);
 }
 
 TEST(FindStripAngle, SaysNothingWithoutCommonContent) {
