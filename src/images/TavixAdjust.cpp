@@ -392,16 +392,20 @@ void TfAdjust::bbTargetClick() {
 }
 
 void TfAdjust::bbCheckLeftClick() {
-    if (mode_ == kIdle && !LeftStrip())
-        return;
-    seamLeft_ = true;
+    if (mode_ == kIdle) {
+        if (!LeftStrip())
+            return;
+        seamLeft_ = true;
+    }
     StartMode(seamOffset_[0] ? kSeamMove : kSeamSource, bbCheckLeft);
 }
 
 void TfAdjust::bbCheckUpperClick() {
-    if (mode_ == kIdle && !UpperStrip())
-        return;
-    seamLeft_ = false;
+    if (mode_ == kIdle) {
+        if (!UpperStrip())
+            return;
+        seamLeft_ = false;
+    }
     StartMode(seamOffset_[1] ? kSeamMove : kSeamSource, bbCheckUpper);
 }
 

@@ -351,8 +351,9 @@ TEST(AdjustWindow, ACaptureCutReachesTheProgramOnlyOnAccept) {
         EXPECT_EQ(w.state.ResultUnsaved, accept);
         EXPECT_EQ(w.state.Calibration.Pending, accept);
         EXPECT_EQ(w.state.Calibration.Points[kBottomRight].X, accept ? 99 : 200);
-        if (accept)
+        if (accept) {
             EXPECT_NEAR(w.state.Calibration.Points[kBottomRight].Lon, 10.119, 1e-12);
+        }
     }
 }
 
@@ -434,8 +435,10 @@ TEST(AdjustWindow, FindsTheAngleToTheNeighbourAndTurnsOnYes) {
     w.dialogs.confirmations = {true};
     w.Button("bbFindAngle")->click();
     ASSERT_FALSE(w.dialogs.asked.isEmpty());
-    EXPECT_TRUE(w.dialogs.asked.back().startsWith(QStringLiteral("confirm: Rotate map to the left with 1.2")))
-        << w.dialogs.asked.back().toStdString();
+    const QString question = w.dialogs.asked.back();
+    const QString prefix = QStringLiteral("confirm: Rotate map to the left with ");
+    ASSERT_TRUE(question.startsWith(prefix)) << question.toStdString();
+    EXPECT_NEAR(question.mid(prefix.size()).section(QLatin1Char(' '), 0, 0).toDouble(), 1.2, 0.05);
     EXPECT_NEAR(w.form->TotalRotation(), -1.2, 0.05);
 }
 

@@ -76,7 +76,12 @@ INSTANTIATE_TEST_SUITE_P(Sizes, QuarterTurns,
                                            QuarterCase{130, 67, PixelFormat::Bits24},
                                            QuarterCase{131, 70, PixelFormat::Bits8},
                                            QuarterCase{1, 9, PixelFormat::Bits8},
-                                           QuarterCase{9, 4, PixelFormat::Bits4}));
+                                           QuarterCase{9, 4, PixelFormat::Bits4}),
+                         [](const ::testing::TestParamInfo<QuarterCase>& info) {
+                             const QuarterCase& c = info.param;
+                             return std::to_string(c.w) + "x" + std::to_string(c.h) + "_" +
+                                    std::to_string(static_cast<int>(c.format)) + "bits";
+                         });
 
 // On even sizes the quarter turns agree with the plain formula read with the quadrant the
 // angle lies in (cos 90 and sin 180 counted negative).
