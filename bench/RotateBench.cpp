@@ -82,6 +82,21 @@ void BM_CopyBaseline(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * int64_t{kSide} * kSide);
 }
 
+// What making the result alone costs: a new white bitmap of the turned size (the part of
+// every turn that no arithmetic can save).
+void BM_NewResultOnly(benchmark::State& state) {
+    const Bitmap& source = Map(FormatOf(state));
+    const RotatedSize size = RotatedSizeFor(source.Width(), source.Height(), 2.5);
+    Bitmap result;
+    for (auto _ : state) {
+        result = Bitmap();
+        result = Bitmap(size.width, size.height, source.Format());
+        benchmark::DoNotOptimize(result.Row(0));
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t{size.width} * size.height);
+}
+
+BENCHMARK(BM_NewResultOnly)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CopyBaseline)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Rotate90)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Rotate180)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
