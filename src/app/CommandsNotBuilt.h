@@ -21,8 +21,6 @@ struct CommandNotBuilt {
 // Delete a command's line when its window is in (with the last line, delete this file and its
 // one call in UpdateControls).
 inline constexpr CommandNotBuilt kCommandsNotBuilt[] = {
-    {"&Adjust map", "bbAdjustMap miAdjustResult pmAdjustResult"},
-    {"Adjust map", "bbLoadMap miActiveMap pmActiveMap", "Adjust map"},
     {"New &GE tavix", "bbNewGETavix miGoogleEarth sbGoogleEarth"},
 };
 

@@ -512,10 +512,8 @@ void TfTavixMain::tbQualityChange(int quality) {
 // ---- Commands of the windows still to come --------------------------------------------------
 // Each keeps its enabled rule in UpdateControls; the window that carries it fills it in.
 
-void TfTavixMain::AdjustActiveMap() {}         // the single-map adjust form
 void TfTavixMain::OpenCaptureOnAutoStart() {}  // the capture form opened at program start
 void TfTavixMain::sbGoogleEarthClick() {}
-void TfTavixMain::bbAdjustMapClick() {}
 void TfTavixMain::bbNewGETavixClick() {}
 
 }  // namespace korvalen

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "cli/CliAdjust.h"
 #include "core/Settings.h"
 #include "geo/CalibPointsText.h"
 #include "geo/CalibrationWriter.h"
@@ -87,6 +88,10 @@ constexpr Command kCommands[] = {
      "      and its pattern file (.pgp); join FOLDER --pattern FILE.pgp --out RESULT\n"
      "      [--calibrate FORMAT] joins the numbered screenshots and calibrates the result",
      RunGrid},
+    {"rotate", "rotate IN OUT --angle DEG",
+     "turn a map by DEG degrees (positive clockwise), corners filled with cyan", RunRotate},
+    {"cut", "cut IN OUT --rect LEFT,TOP,RIGHT,BOTTOM",
+     "cut a map to the rectangle, its right and bottom pixels included", RunCut},
 };
 
 void PrintUsage(std::ostream& stream) {

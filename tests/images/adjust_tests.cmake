@@ -1,0 +1,11 @@
+# Tests of single-map adjustment: turning, cutting, shading and the angle finder.
+korvalen_test(MapAdjustTest images/MapAdjustTest.cpp)
+korvalen_test(AngleFinderTest images/AngleFinderTest.cpp)
+korvalen_test(CliAdjustTest cli/CliAdjustTest.cpp)
+target_link_libraries(CliAdjustTest PRIVATE korvalen_cli_commands)
+if(KORVALEN_GUI)
+    korvalen_form_test(AdjustWindowTest images/AdjustWindowTest.cpp)
+endif()
+if(KORVALEN_GUI)
+    korvalen_form_test(AdjustCommandsTest app/AdjustCommandsTest.cpp)
+endif()
