@@ -7,5 +7,12 @@ target_sources(korvalen_core PRIVATE
     src/earth/CaptureScan.cpp
     src/earth/ViewGeometry.cpp
     src/earth/ScriptedEarth.cpp
+    src/earth/WebMercator.cpp
+    src/earth/TileSource.cpp
+    src/earth/MbTilesSource.cpp
+    src/earth/TileDecoder.cpp
+    src/earth/TileMapView.cpp
+    src/earth/MbTilesWriter.cpp
+    src/earth/TileCapture.cpp
 )
 target_link_libraries(korvalen_core PUBLIC SQLite::SQLite3 PNG::PNG)
