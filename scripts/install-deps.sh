@@ -5,13 +5,13 @@ set -eu
 
 packages="cmake ninja-build g++ pkg-config git
 qt6-base-dev qt6-qpa-plugins libgl1-mesa-dev fonts-dejavu-core
-libjpeg62-turbo-dev
+libjpeg62-turbo-dev libpng-dev libsqlite3-dev
 libgtest-dev libgmock-dev googletest libbenchmark-dev
 imagemagick libjpeg-turbo-progs"
 
 # Extra packages for a developer's tools (fuzzing, screenshots): scripts/install-deps.sh --dev
 if [ "${1:-}" = "--dev" ]; then
-    packages="$packages clang libclang-rt-14-dev xvfb xauth"
+    packages="$packages clang libclang-rt-14-dev xvfb xauth gdal-bin"
 fi
 
 missing=""

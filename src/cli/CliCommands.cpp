@@ -11,6 +11,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "cli/CliCapture.h"
 #include "core/Settings.h"
 #include "geo/CalibPointsText.h"
 #include "geo/CalibrationWriter.h"
@@ -67,6 +68,7 @@ constexpr Command kCommands[] = {
      "      3 bottom left, 4 bottom right; 5 to 9 are derived unless given); a points FILE\n"
      "      holds one \"N LAT LON [X Y]\" a line; prints the name of the file written",
      RunCalibrate},
+    {"capture", kCaptureSynopsis, kCaptureSummary, RunCapture},
 };
 
 void PrintUsage(std::ostream& stream) {
