@@ -16,3 +16,13 @@ target_sources(korvalen_core PRIVATE
     src/earth/TileCapture.cpp
 )
 target_link_libraries(korvalen_core PUBLIC SQLite::SQLite3 PNG::PNG)
+
+# The capture's forms.
+if(TARGET korvalen_gui)
+    target_sources(korvalen_gui PRIVATE
+        src/earth/TGEPanel.cpp
+        src/earth/TavixGE.cpp
+        src/earth/TavixGEMap.cpp
+        src/app/TavixMainCapture.cpp
+    )
+endif()

@@ -503,12 +503,9 @@ void TfTavixMain::tbQualityChange(int quality) {
 // Each keeps its enabled rule in UpdateControls; the window that carries it fills it in.
 
 void TfTavixMain::AdjustActiveMap() {}         // the single-map adjust form
-void TfTavixMain::OpenCaptureOnAutoStart() {}  // the capture form opened at program start
 void TfTavixMain::miPlacemarkGridClick() {}
-void TfTavixMain::sbGoogleEarthClick() {}
 void TfTavixMain::bbLoadGridPatternClick() {}
 void TfTavixMain::bbAdjustMapClick() {}
 void TfTavixMain::bbCalibrateMapClick() {}
-void TfTavixMain::bbNewGETavixClick() {}
 
 }  // namespace korvalen

@@ -90,7 +90,7 @@ bool WaitUntilDrawn(EarthApplication& earth, CaptureHost& host, const ScanReques
             break;
         }
         host.Wait(0);
-        if (host.StreamingBroken() || host.Cancelled())
+        if (host.StreamingBroken() || host.BreakRequested())
             break;
         host.Wait(request.PollMs);
     }
@@ -112,7 +112,7 @@ ScanOutcome RunCaptureScan(EarthApplication& earth, CaptureHost& host, const Sca
         for (int col = 1; col <= request.Cols; ++col) {
             host.ShowPosition(row, col);
             host.Wait(0);
-            if ((cancelled = host.Cancelled()))
+            if ((cancelled = host.BreakRequested()))
                 break;
             host.ShowProgressGrid(row, col);
             if (row > 1 || col > 1) {
@@ -122,7 +122,7 @@ ScanOutcome RunCaptureScan(EarthApplication& earth, CaptureHost& host, const Sca
                     MoveCamera(earth, host, request, g, 1 - request.Cols, 1);
             }
             host.Wait(0);
-            if ((cancelled = host.Cancelled()))
+            if ((cancelled = host.BreakRequested()))
                 break;
 
             tScanImage image;

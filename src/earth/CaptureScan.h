@@ -20,7 +20,7 @@ public:
     // Lets pending events run for about ms milliseconds (0: once).
     virtual void Wait(int ms) = 0;
     // "_Break_": ends the scan at its next check.
-    virtual bool Cancelled() = 0;
+    virtual bool BreakRequested() = 0;
     // "Break streaming": ends one wait for the view to be drawn.
     virtual bool StreamingBroken() = 0;
     virtual void ResetStreamingBroken() {}

@@ -99,7 +99,7 @@ public:
         if (breakStreamingAfterWaits >= 0 && waits >= breakStreamingAfterWaits)
             streamingBroken = true;
     }
-    bool Cancelled() override { return cancelled; }
+    bool BreakRequested() override { return cancelled; }
     bool StreamingBroken() override { return streamingBroken; }
     void ResetStreamingBroken() override { streamingBroken = false; }
     void ShowStreaming(int percent) override { streamingShown.push_back(percent); }

@@ -17,7 +17,7 @@ public:
     int ViewHeight() const override { return view_.Height(); }
     bool CaptureView(Bitmap& bitmap) override { return view_.Render(bitmap); }
     void Wait(int ms) override;
-    bool Cancelled() override { return false; }
+    bool BreakRequested() override { return false; }
     bool StreamingBroken() override { return false; }
 
 private:
