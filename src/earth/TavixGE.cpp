@@ -114,7 +114,7 @@ QString TfTavixGE::MapName() const { return leMapName->text(); }
 int TfTavixGE::Overlap() const { return std::clamp(state_.settings.mapImagesOverlap, 0, 50); }
 
 void TfTavixGE::BuildForm() {
-    setMinimumSize(kDesignWidth, kDesignHeight);
+    resize(kDesignWidth, kDesignHeight);
     auto* main = new QHBoxLayout(this);
     main->addWidget(ge, 0, Qt::AlignTop);
     auto* column = new QVBoxLayout;
@@ -606,7 +606,8 @@ void TfTavixGE::bbBackClick() {
         SetEyeAltitude(std::round(MapAltitude));
         Rows = Cols = 1;
         Step = 1;
-        setMinimumSize(kDesignWidth, kDesignHeight);
+        // Back to the layout's own limits.
+        setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         Refresh();
     } else if (Step == 3) {
@@ -747,11 +748,13 @@ bool TfTavixGE::CaptureView(Bitmap& bitmap) { return ge->CaptureView(bitmap); }
 void TfTavixGE::Wait(int ms) {
     QElapsedTimer timer;
     timer.start();
-    do {
+    for (;;) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (ms > 0)
-            QThread::msleep(static_cast<unsigned long>(std::min<qint64>(5, ms - timer.elapsed() + 1)));
-    } while (timer.elapsed() < ms);
+        const qint64 left = ms - timer.elapsed();
+        if (left <= 0)
+            break;
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(5, left)));
+    }
 }
 
 void TfTavixGE::ShowPosition(int row, int col) {
