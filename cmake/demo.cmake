@@ -4,6 +4,7 @@ add_library(korvalen_demo STATIC
     src/demo/DemoGeometry.cpp
     src/demo/DemoMap.cpp
     src/demo/DemoTiles.cpp
+    src/demo/DemoMbTiles.cpp
 )
 target_include_directories(korvalen_demo PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(korvalen_demo PUBLIC korvalen_core Qt6::Gui)

@@ -509,11 +509,4 @@ void TfTavixMain::tbQualityChange(int quality) {
     stQuality->setText(QString::number(quality));
 }
 
-// ---- Commands of the windows still to come --------------------------------------------------
-// Each keeps its enabled rule in UpdateControls; the window that carries it fills it in.
-
-void TfTavixMain::OpenCaptureOnAutoStart() {}  // the capture form opened at program start
-void TfTavixMain::sbGoogleEarthClick() {}
-void TfTavixMain::bbNewGETavixClick() {}
-
 }  // namespace korvalen

@@ -35,6 +35,8 @@ class MatrixPicture;
 class PictureBox;
 class StretchedPicture;
 class TfAutomatic;
+class TfTavixGE;
+class EarthApplication;
 struct ProgramState;
 
 // The main window: the single-maps page with the map matrix, the result page with the result
@@ -86,6 +88,10 @@ public:
     void SetSettingsCommand(std::function<void()> showSettings);
     // Opens the web page; replaced by tests.
     std::function<bool(const QUrl&)> OpenUrl;
+    // The capture's connection (the map view of the tile source) and how its form is shown;
+    // replaced by tests.
+    std::function<std::unique_ptr<EarthApplication>()> CaptureConnector;
+    std::function<void(TfTavixGE& form)> ExecCapture;
 
     void ShowSingleMapsPage();
     void ShowResultPage();
@@ -167,6 +173,9 @@ private:
     void ComposeResultMap();
     void AdjustActiveMap();
     void OpenCaptureOnAutoStart();
+    // The capture form and the hand-over of its result (TavixMainCapture.cpp).
+    void OpenCapture(const char* unsavedCaption);
+    void TakeOverCapture(const TfTavixGE& form);
 
     ProgramState& state_;
     Dialogs& dialogs_;

@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "cli/CliAdjust.h"
+#include "cli/CliCapture.h"
 #include "core/Settings.h"
 #include "geo/CalibPointsText.h"
 #include "geo/CalibrationWriter.h"
@@ -92,6 +93,7 @@ constexpr Command kCommands[] = {
      "turn a map by DEG degrees (positive clockwise), corners filled with cyan", RunRotate},
     {"cut", "cut IN OUT --rect LEFT,TOP,RIGHT,BOTTOM",
      "cut a map to the rectangle, its right and bottom pixels included", RunCut},
+    {"capture", kCaptureSynopsis, kCaptureSummary, RunCapture},
 };
 
 void PrintUsage(std::ostream& stream) {

@@ -94,6 +94,8 @@ void VisitKeys(Visitor& v) {
     v.Bool("pixelFormat8Bit", &Settings::pixelFormat8Bit);
     v.Bool("saveCalibration", &Settings::saveCalibration);
     v.Byte("calibFormat", &Settings::calibFormat, RangeElse(0, 7, 0));
+    v.String("tileSource", &Settings::tileSource);
+    v.Int("settleTime", &Settings::captureSettleMs, Range(0, 5000));
 }
 
 class KeyReader {

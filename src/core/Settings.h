@@ -76,6 +76,8 @@ struct Settings {
     bool pixelFormat8Bit = false;
     bool saveCalibration = true;
     uint8_t calibFormat = 1;  // 1 to 7; 0 none
+    std::string tileSource;   // the map view's MBTiles file or tile folder
+    int captureSettleMs = 100;  // the key "settleTime": pause after a view is drawn
 
     bool operator==(const Settings&) const = default;
 };

@@ -8,15 +8,17 @@
 #include <vector>
 
 #include "demo/DemoPattern.h"
+#include "demo/DemoMbTiles.h"
 #include "demo/DemoTiles.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: korvalen-demo OUTDIR [--rows R] [--cols C] [--tile WxH] [--overlap PX or PXxPY]\n"
-    "                     [--shift PX] [--seed N] [--quality Q] [--whole]\n"
+    "                     [--shift PX] [--seed N] [--quality Q] [--whole] [--tiles]\n"
     "Writes OUTDIR/a1.jpg ... (row letter, column digit), OUTDIR/offsets.txt with the true\n"
-    "position of every tile and, with --whole, OUTDIR/whole.jpg.\n"
+    "position of every tile and, with --whole, OUTDIR/whole.jpg; with --tiles also\n"
+    "OUTDIR/demo.mbtiles, a web map of the demo area to try the capture offline.\n"
     "Defaults: 3 x 3 tiles of 640x480, overlap 120, shift 6, seed 1, quality 90.\n"
     "\n"
     "Grid pattern (screenshots taken at a placemark grid):\n"
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
     bool patternRoot = false;
     std::string cutKml, cutPgp;
     bool tileGiven = false;
+    bool writeTiles = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -99,6 +102,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--whole") {
             options.writeWhole = true;
+            continue;
+        }
+        if (arg == "--tiles") {
+            writeTiles = true;
             continue;
         }
         if (arg.substr(0, 2) != "--") {
@@ -165,5 +172,17 @@ int main(int argc, char** argv) {
         tiles.size(), options.layout.tileWidth, options.layout.tileHeight,
         tiles.front().name.c_str(), tiles.back().name.c_str(), folder.c_str(), size.width(),
         size.height());
+    if (writeTiles) {
+        const korvalen::DemoTilePlacement placement;
+        const std::string file = folder + "/demo.mbtiles";
+        if (!korvalen::WriteDemoMbTiles(file, options.seed, placement, error)) {
+            std::fprintf(stderr, "korvalen-demo: %s\n", error.c_str());
+            return 1;
+        }
+        const korvalen::ViewExtents b = korvalen::DemoTileBounds(placement);
+        std::printf("Wrote %s, zoom %d to %d, bounds (north, west, south, east) %.6f,%.6f,%.6f,%.6f\n",
+                    file.c_str(), placement.minZoom, placement.maxZoom, b.North, b.West, b.South,
+                    b.East);
+    }
     return 0;
 }

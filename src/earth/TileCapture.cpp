@@ -1,0 +1,62 @@
+#include "earth/TileCapture.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "earth/CapturePlan.h"
+
+namespace korvalen {
+
+void TileCaptureHost::Wait(int ms) {
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+CaptureFrame FrameArea(EarthApplication& earth, const ViewGeometry& geometry,
+                       const ViewExtents& area, int rows, int cols, int overlapPercent) {
+    // One image must cover 1/(cells) of the area in each direction, the overlap included;
+    // the framing view is max(rows, cols) images wide.
+    const int w = geometry.Width, h = geometry.Height;
+    const double spanX = ResultPixels(w, cols, overlapPercent) / static_cast<double>(w);
+    const double spanY = ResultPixels(h, rows, overlapPercent) / static_cast<double>(h);
+    const double imageLon = (area.East - area.West) / spanX;
+    const double imageLat = (area.North - area.South) / spanY;
+    // The longitude span of one image at a range, from the view's fixed scale.
+    const double lonPerRange = geometry.LonDegreesPerPixel(1) * w;
+    const double latPerRange = geometry.LatDegreesPerPixel(1) * h;
+    double imageRange = std::max(imageLon / lonPerRange, imageLat / latPerRange);
+    const int n = std::max(rows, cols);
+    CaptureFrame frame;
+    frame.ImageAltitude = std::max(std::ceil(imageRange), kMinRange);
+    frame.MapAltitude = frame.ImageAltitude * n;
+    const double halfLon = lonPerRange * frame.ImageAltitude / 2;
+    const double halfLat = latPerRange * frame.ImageAltitude / 2;
+    MoveEarthCamera(earth, area.North - halfLat, area.West + halfLon, frame.ImageAltitude);
+    return frame;
+}
+
+bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, CalibPoints& points,
+                    std::string& error) {
+    ScanRequest request;
+    request.Rows = job.Rows;
+    request.Cols = job.Cols;
+    request.OverlapPercent = job.OverlapPercent;
+    request.Format = job.Format;
+    request.SettleMs = job.SettleMs;
+    request.PollMs = 5;
+    if (!PrepareResultMap(request, view.Width(), view.Height(), result, error))
+        return false;
+    FrameArea(view, view.Geometry(), job.Area, job.Rows, job.Cols, job.OverlapPercent);
+    TileCaptureHost host(view);
+    try {
+        RunCaptureScan(view, host, request, result, points);
+    } catch (const EarthError& e) {
+        error = e.what();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace korvalen

@@ -1,0 +1,10 @@
+korvalen_test(CapturePlanTest earth/CapturePlanTest.cpp)
+korvalen_test(CaptureScanTest earth/CaptureScanTest.cpp)
+korvalen_test(TileMapViewTest earth/TileMapViewTest.cpp)
+korvalen_test(TileCaptureTest earth/TileCaptureTest.cpp)
+korvalen_test(CliCaptureTest earth/CliCaptureTest.cpp)
+target_link_libraries(CliCaptureTest PRIVATE korvalen_cli_commands)
+# The form tests' helpers are defined further down in tests/CMakeLists.txt.
+if(KORVALEN_GUI)
+    cmake_language(DEFER CALL korvalen_form_test CaptureFormTest earth/CaptureFormTest.cpp)
+endif()
