@@ -239,13 +239,10 @@ void TfAutomatic::BuildLayout() {
 
     // Whether the overlap was estimated or, the estimate being ambiguous, taken from the
     // approximate overlaps of the settings.
-    const JoinEstimate& estimate = request_.Estimate;
-    lEstimate = NewLabel(pMap, "lEstimate",
-                         !estimate.tried     ? ""
-                         : estimate.distinct ? "Overlap_estimated"
-                                             : "Estimate_ambiguous: overlap_from_the_settings");
+    // Filled at activation: the form's translation keeps the first text a label was given.
+    lEstimate = NewLabel(pMap, "lEstimate", "");
     lEstimate->setWordWrap(true);
-    lEstimate->setVisible(estimate.tried);
+    lEstimate->setVisible(request_.Estimate.tried);
     panel->addWidget(lEstimate);
 
     auto* bottom = new QGridLayout;
@@ -310,6 +307,10 @@ void TfAutomatic::FormActivate() {
     if (activated_ || closing_)
         return;
     TranslateForm(this, language_);
+    if (request_.Estimate.tried)
+        lEstimate->setText(Text(request_.Estimate.distinct
+                                    ? "Overlap_estimated"
+                                    : "Estimate_ambiguous: overlap_from_the_settings"));
     JoinAccepted = false;
     std::string error;
     if (!search_->Activate(error)) {

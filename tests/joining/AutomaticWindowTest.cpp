@@ -477,6 +477,29 @@ TEST_F(AutomaticWindow, NothingToSearchClosesWithAMessage) {
     EXPECT_FALSE(w.JoinAccepted);
 }
 
+// The window says whether the overlap was estimated or, the estimate being ambiguous, taken
+// from the approximate overlaps of the settings.
+TEST_F(AutomaticWindow, SaysWhereTheExpectedPositionCameFrom) {
+    settings.immediateStart = false;
+    struct Case {
+        bool tried, distinct;
+        const char* text;
+    };
+    for (Case c : {Case{true, true, "Overlap estimated"},
+                   Case{true, false, "Estimate ambiguous: overlap from the settings"},
+                   Case{false, false, nullptr}}) {
+        window.reset();
+        join = std::make_unique<Join>();
+        join->request.Estimate.tried = c.tried;
+        join->request.Estimate.distinct = c.distinct;
+        Run();
+        QLabel* label = Find<QLabel>("lEstimate");
+        EXPECT_EQ(!label->isHidden(), c.text != nullptr);
+        if (c.text)
+            EXPECT_EQ(label->text(), QString::fromLatin1(c.text));
+    }
+}
+
 TEST_F(AutomaticWindow, TextsAreTranslated) {
     settings.language = 1;
     settings.immediateStart = false;

@@ -120,47 +120,6 @@ TEST_F(JoinEndToEndTest, TheComposedResultShowsEachMapAtItsPosition) {
     EXPECT_NE(result.PixelAt(600, 600), (Rgb{255, 255, 255}));
 }
 
-// A map shifted by a pixel is visibly off: the noise bound above catches misplacement.
-TEST_F(JoinEndToEndTest, AMapOnePixelOffDisagreesWithItsNeighbour) {
-    const std::map<std::string, Point> truth = TrueOffsets();
-    const tSingleMap& a1 = *matrix.At(1, 1);
-    const tSingleMap& a2 = *matrix.At(1, 2);
-    for (int shift : {0, 1}) {
-        const Point p = truth.at("a2") + Point{shift, 0};
-        int64_t sum = 0, count = 0;
-        for (int y = 20; y < 400; ++y)
-            for (int x = p.x; x < a1.Bitmap->Width(); ++x) {
-                const Rgb a = a1.Bitmap->PixelAt(x, y);
-                const Rgb b = a2.Bitmap->PixelAt(x - p.x, y - p.y);
-                sum += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
-                ++count;
-            }
-        const double mean = static_cast<double>(sum) / (3.0 * count);
-        if (shift == 0)
-            EXPECT_LT(mean, kJpegNoise);
-        else
-            EXPECT_GT(mean, kJpegNoise);
-    }
-}
-
-TEST(UnattendedJoinTest, TheSearchDecidesAloneAndNeverPauses) {
-    Settings asked;
-    asked.continueSearch = 1;
-    asked.confirmTavix = true;
-    asked.immediateStart = false;
-    asked.pauseAfter = true;
-    asked.preferredAlgorithm = 5;
-    asked.minimumCorrelation = 77;
-    EXPECT_EQ(UnattendedSettings(asked, UnattendedDecision::First).continueSearch, 2);
-    const Settings s = UnattendedSettings(asked);
-    EXPECT_EQ(s.continueSearch, 0);  // the whole area is scored and the best taken
-    EXPECT_FALSE(s.confirmTavix);
-    EXPECT_TRUE(s.immediateStart);
-    EXPECT_FALSE(s.pauseAfter);
-    EXPECT_EQ(s.preferredAlgorithm, 1);
-    EXPECT_EQ(s.minimumCorrelation, 77);
-}
-
 TEST(UnattendedJoinTest, AMissingMapIsReportedWithoutASearch) {
     MapMatrix matrix;
     ASSERT_TRUE(matrix.NewMatrix(1, 3));

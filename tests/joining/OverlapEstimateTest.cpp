@@ -291,5 +291,31 @@ TEST(RefinePrediction, SwitchedOffOrAmbiguousItKeepsThePrediction) {
     EXPECT_EQ(p.ExpectedPos, before.ExpectedPos);
 }
 
+// Maps of a few pixels, bands larger than the maps, maps of different sizes: the prediction
+// is refined or kept, never read beyond a picture.
+TEST(RefinePrediction, TinyAndUnevenMapsAreHandled) {
+    const Bitmap picture = MapLikePicture(200, 200, 4);
+    for (int side : {1, 2, 3, 17, 120}) {
+        for (bool horizontal : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << side << (horizontal ? " horizontal" : " vertical"));
+            const Bitmap neighbour = Cut(picture, {0, 0, 150, 90});
+            const Bitmap newMap = Cut(picture, {30, 20, 30 + side, 20 + side});
+            JoinPrediction p;
+            p.JoinDirection = horizontal ? Point{-1, 0} : Point{0, -1};
+            p.TargetRect = horizontal ? Rect{75, 0, 150, 90} : Rect{0, 45, 150, 90};
+            p.BandWidth = p.BandHeight = 50;
+            p.BandPos = {side / 2, side / 2};
+            p.ExpectedPos = {10, 10};
+            const Bitmap target = Cut(neighbour, p.TargetRect);
+            const JoinEstimate info = RefinePrediction(p, newMap, target, {0, 0}, {});
+            EXPECT_EQ(info.tried, side >= 2);  // a one-pixel map has no facing half
+            if (info.bandMoved) {
+                EXPECT_GE(p.BandPos.x, 0);
+                EXPECT_LE(p.BandPos.x + p.BandWidth, side);
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace korvalen
