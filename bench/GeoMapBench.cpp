@@ -193,8 +193,7 @@ void PaintQtStretch(benchmark::State& state) {
     for (auto _ : state) {
         const double x = (step++ * 37 / m);
         const double span = std::max(1.0, kSide - kView.width() / m);
-        const QRectF source(std::fmod(x, span), kSide / 4,
-                            kView.width() / m, kView.height() / m);
+        const QRectF source(std::fmod(x, span), kSide / 4, kView.width() / m, kView.height() / m);
         QPainter p(&frame);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawImage(QRectF(QPointF(0, 0), QSizeF(kView)), image, source);
@@ -206,8 +205,21 @@ BENCHMARK(LoadOurs)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 BENCHMARK(DecodeOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 BENCHMARK(DecodeDjpeg)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 BENCHMARK(BuildLevels)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
-BENCHMARK(PaintWhilePanning)->Arg(10)->Arg(50)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(PaintQtStretch)->Arg(10)->Arg(50)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+BENCHMARK(PaintWhilePanning)
+    ->Arg(10)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(400)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(PaintQtStretch)
+    ->Arg(10)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(400)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(1);
 
 }  // namespace
 }  // namespace korvalen

@@ -25,7 +25,8 @@ public:
                 const uint8_t* p = row + 3 * static_cast<size_t>(x);
                 return 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
             }
-            case PixelFormat::Bits8: return lut_[row[x]];
+            case PixelFormat::Bits8:
+                return lut_[row[x]];
             case PixelFormat::Bits4: {
                 const uint8_t b = row[x / 2];
                 return lut_[(x & 1) ? (b & 0x0F) : (b >> 4)];
@@ -56,9 +57,9 @@ void HalveRows(const Bitmap& source, Bitmap& target, int firstRow, int endRow) {
             const uint32_t c = reader.At(r1, x0), d = reader.At(r1, x1);
             for (int k = 0; k < 3; ++k) {
                 const int shift = 8 * k;  // blue, green, red
-                out[3 * x + k] = static_cast<uint8_t>(
-                    (Channel(a, shift) + Channel(b, shift) + Channel(c, shift) +
-                     Channel(d, shift) + 2) / 4);
+                out[3 * x + k] = static_cast<uint8_t>((Channel(a, shift) + Channel(b, shift) +
+                                                       Channel(c, shift) + Channel(d, shift) + 2) /
+                                                      4);
             }
         }
     }
@@ -115,8 +116,7 @@ void RenderMapView(const Bitmap& image, const MapPyramid* pyramid, double magnif
     const Bitmap* source = &image;
     double scale = 1;
     if (pyramid && magnification < cacheLimit) {
-        for (int level = 1; level <= pyramid->LevelCount() && scale / 2 >= magnification;
-             ++level) {
+        for (int level = 1; level <= pyramid->LevelCount() && scale / 2 >= magnification; ++level) {
             source = &pyramid->Level(level);
             scale /= 2;
         }
