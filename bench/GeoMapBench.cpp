@@ -77,9 +77,12 @@ struct Fixture {
     }
 };
 
+// Made on first use, released before the application object goes (it holds a widget).
+std::unique_ptr<Fixture> fixture;
 Fixture& Files() {
-    static Fixture fixture;
-    return fixture;
+    if (!fixture)
+        fixture = std::make_unique<Fixture>();
+    return *fixture;
 }
 
 bool Ready(benchmark::State& state) {
@@ -231,5 +234,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    korvalen::fixture.reset();
     return 0;
 }
