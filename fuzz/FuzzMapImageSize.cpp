@@ -13,8 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::filesystem::path file =
-        std::filesystem::temp_directory_path() /
-        ("korvalen-fuzz-size-" + std::to_string(getpid()));
+        std::filesystem::temp_directory_path() / ("korvalen-fuzz-size-" + std::to_string(getpid()));
     std::FILE* out = std::fopen(file.c_str(), "wb");
     if (!out)
         return 0;

@@ -12,7 +12,8 @@ void TfTavixMain::bbCalibrateMapClick() {
     if (loadingMaps_ || SavedResultName.empty())
         return;
     // The name is held as UTF-8 text, as it is shown.
-    const std::filesystem::path image(std::u8string(SavedResultName.begin(), SavedResultName.end()));
+    const std::filesystem::path image(
+        std::u8string(SavedResultName.begin(), SavedResultName.end()));
     if (state_.GEMode) {
         ShowCapturedMapCalibration(this, state_, dialogs_, image);
     } else {

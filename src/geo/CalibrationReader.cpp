@@ -124,10 +124,14 @@ struct Parser {
             into = v;
             return true;
         };
-        if (key == "nord") return number(nord);
-        if (key == "sued") return number(sued);
-        if (key == "ost") return number(ost);
-        if (key == "west") return number(west);
+        if (key == "nord")
+            return number(nord);
+        if (key == "sued")
+            return number(sued);
+        if (key == "ost")
+            return number(ost);
+        if (key == "west")
+            return number(west);
         if (key == "map_w" || key == "map_h") {
             int v;
             if (!Integer(value, v))
@@ -273,13 +277,27 @@ bool ParseCalibrationText(std::string_view text, int formatIndex, CalibrationFil
         ++parser.lineNumber;
         bool ok = true;
         switch (formatIndex) {
-            case kOziExplorer: ok = parser.OziLine(line); break;
-            case kTouratechQv: ok = parser.QvLine(line); break;
-            case kGpsTracker: ok = parser.GeoLine(line); break;
-            case kGlobalMapper: ok = parser.GmwLine(line); break;
-            case kFugawi: ok = parser.JprLine(line); break;
-            case kWorldFile: ok = parser.WorldLine(line); break;
-            case kMapInfo: ok = parser.TabLine(line); break;
+            case kOziExplorer:
+                ok = parser.OziLine(line);
+                break;
+            case kTouratechQv:
+                ok = parser.QvLine(line);
+                break;
+            case kGpsTracker:
+                ok = parser.GeoLine(line);
+                break;
+            case kGlobalMapper:
+                ok = parser.GmwLine(line);
+                break;
+            case kFugawi:
+                ok = parser.JprLine(line);
+                break;
+            case kWorldFile:
+                ok = parser.WorldLine(line);
+                break;
+            case kMapInfo:
+                ok = parser.TabLine(line);
+                break;
         }
         if (!ok)
             return false;
@@ -372,8 +390,7 @@ bool VerifyCalibrationFile(const std::filesystem::path& path, int formatIndex,
         return false;
     if (content.bottomRight && !checkCorner(2, *content.bottomRight))
         return false;
-    if (content.metresPerPixel &&
-        !Near(*content.metresPerPixel, expected.metresPerPixel, 0.6e-6)) {
+    if (content.metresPerPixel && !Near(*content.metresPerPixel, expected.metresPerPixel, 0.6e-6)) {
         error = file + "the resolution differs";
         return false;
     }
@@ -387,9 +404,9 @@ bool VerifyCalibrationFile(const std::filesystem::path& path, int formatIndex,
         FitWorldFile(*expected.points, want);
         const WorldFileTransform& got = *content.worldFile;
         const double a[6] = {got.EastingPerColumn, got.NorthingPerColumn, got.EastingPerRow,
-                             got.NorthingPerRow, got.CentreEasting, got.CentreNorthing};
+                             got.NorthingPerRow,   got.CentreEasting,     got.CentreNorthing};
         const double b[6] = {want.EastingPerColumn, want.NorthingPerColumn, want.EastingPerRow,
-                             want.NorthingPerRow, want.CentreEasting, want.CentreNorthing};
+                             want.NorthingPerRow,   want.CentreEasting,     want.CentreNorthing};
         for (int i = 0; i < 6; ++i)
             if (!Near(a[i], b[i], 1e-9 * std::max(1.0, std::abs(b[i])))) {
                 error = file + "world file line " + std::to_string(i + 1) + " differs";

@@ -21,8 +21,9 @@ double EvaluateBiquadratic(const Biquadratic& c, double u, double v) {
 
 double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2, double radius) {
     constexpr double rad = std::numbers::pi / 180;
-    const double cosine = std::sin(lat1 * rad) * std::sin(lat2 * rad) +
-                          std::cos(lat1 * rad) * std::cos(lat2 * rad) * std::cos((lon2 - lon1) * rad);
+    const double cosine =
+        std::sin(lat1 * rad) * std::sin(lat2 * rad) +
+        std::cos(lat1 * rad) * std::cos(lat2 * rad) * std::cos((lon2 - lon1) * rad);
     const double angle = std::acos(std::clamp(cosine, -1.0, 1.0));
     return std::isfinite(angle) ? angle * radius : 0;
 }
@@ -90,10 +91,14 @@ void GeoCalibration::LatLonToPixel(double lat, double lon, double& x, double& y)
 
 LatLon GeoCalibration::CornerLatLon(ImageCorner corner) const {
     switch (corner) {
-        case ImageCorner::TopLeft: return corners_[0];
-        case ImageCorner::BottomLeft: return corners_[1];
-        case ImageCorner::BottomRight: return corners_[2];
-        case ImageCorner::TopRight: return corners_[3];
+        case ImageCorner::TopLeft:
+            return corners_[0];
+        case ImageCorner::BottomLeft:
+            return corners_[1];
+        case ImageCorner::BottomRight:
+            return corners_[2];
+        case ImageCorner::TopRight:
+            return corners_[3];
     }
     return {};
 }
@@ -130,10 +135,10 @@ void GeoCalibration::Refit() {
     resolution_ = 0;
     if (width_ >= 1) {
         const double middle = height_ / 2;  // truncated
-        resolution_ = GreatCircleMetres(PixelToLat(0, middle), PixelToLon(0, middle),
-                                        PixelToLat(w, middle), PixelToLon(w, middle),
-                                        kEarthRadius) /
-                      w;
+        resolution_ =
+            GreatCircleMetres(PixelToLat(0, middle), PixelToLon(0, middle), PixelToLat(w, middle),
+                              PixelToLon(w, middle), kEarthRadius) /
+            w;
     }
 }
 

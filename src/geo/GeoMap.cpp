@@ -160,8 +160,7 @@ void TGeoMap::EnsurePyramid() {
     const auto start = std::chrono::steady_clock::now();
     pyramid_.Build(*image_, GeoMapView::kMinMagnification);
     pyramidBuildMs_ =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count();
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 QImage TGeoMap::RenderFrame() {
@@ -262,7 +261,7 @@ void TGeoMap::mousePressEvent(QMouseEvent* event) {
 void TGeoMap::mouseMoveEvent(QMouseEvent* event) {
     const QPoint screen = event->position().toPoint();
     if (leftHeld_ && (event->buttons() & Qt::LeftButton) && rect().contains(screen)) {
-        const PanAxes axes = mouseAction_ == MouseAction::maPanHoriz ? PanAxes::Horizontal
+        const PanAxes axes = mouseAction_ == MouseAction::maPanHoriz  ? PanAxes::Horizontal
                              : mouseAction_ == MouseAction::maPanVert ? PanAxes::Vertical
                                                                       : PanAxes::Both;
         if (mouseAction_ == MouseAction::maPan || mouseAction_ == MouseAction::maPanHoriz ||

@@ -200,9 +200,7 @@ void GeoMapFormBase::FillRow(int row, int n, const tCalibPoint& point, bool show
     if (showPixel && gmMap->NumCalibPoints() >= 4) {
         const PointResidual r =
             gmMap->Calibration().ResidualOf({point.Lat, point.Lon, point.X, point.Y});
-        residual = QStringLiteral("%1 px %2 m")
-                       .arg(r.Pixels, 0, 'f', 1)
-                       .arg(r.Metres, 0, 'f', 1);
+        residual = QStringLiteral("%1 px %2 m").arg(r.Pixels, 0, 'f', 1).arg(r.Metres, 0, 'f', 1);
         if (r.Pixels > kResidualWarningPixels)
             colour = Qt::red;
     }
@@ -217,9 +215,8 @@ void GeoMapFormBase::ShowFitQuality() {
         return;
     }
     const PointResidual rms = gmMap->Calibration().RmsResidual();
-    panels[6]->setText(QStringLiteral("RMS %1 px %2 m")
-                           .arg(rms.Pixels, 0, 'f', 1)
-                           .arg(rms.Metres, 0, 'f', 1));
+    panels[6]->setText(
+        QStringLiteral("RMS %1 px %2 m").arg(rms.Pixels, 0, 'f', 1).arg(rms.Metres, 0, 'f', 1));
     panels[6]->setStyleSheet(rms.Pixels > kResidualWarningPixels ? QStringLiteral("color: red")
                                                                  : QString());
 }

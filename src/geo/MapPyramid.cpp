@@ -25,7 +25,8 @@ public:
                 const uint8_t* p = row + 3 * static_cast<size_t>(x);
                 return 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
             }
-            case PixelFormat::Bits8: return lut_[row[x]];
+            case PixelFormat::Bits8:
+                return lut_[row[x]];
             case PixelFormat::Bits4: {
                 const uint8_t b = row[x / 2];
                 return lut_[(x & 1) ? (b & 0x0F) : (b >> 4)];
@@ -56,9 +57,9 @@ void HalveRows(const Bitmap& source, Bitmap& target, int firstRow, int endRow) {
             const uint32_t c = reader.At(r1, x0), d = reader.At(r1, x1);
             for (int k = 0; k < 3; ++k) {
                 const int shift = 8 * k;  // blue, green, red
-                out[3 * x + k] = static_cast<uint8_t>(
-                    (Channel(a, shift) + Channel(b, shift) + Channel(c, shift) +
-                     Channel(d, shift) + 2) / 4);
+                out[3 * x + k] = static_cast<uint8_t>((Channel(a, shift) + Channel(b, shift) +
+                                                       Channel(c, shift) + Channel(d, shift) + 2) /
+                                                      4);
             }
         }
     }
@@ -115,8 +116,7 @@ void RenderMapView(const Bitmap& image, const MapPyramid* pyramid, double magnif
     const Bitmap* source = &image;
     double scale = 1;
     if (pyramid && magnification < cacheLimit) {
-        for (int level = 1; level <= pyramid->LevelCount() && scale / 2 >= magnification;
-             ++level) {
+        for (int level = 1; level <= pyramid->LevelCount() && scale / 2 >= magnification; ++level) {
             source = &pyramid->Level(level);
             scale /= 2;
         }
@@ -157,8 +157,6 @@ void RenderMapView(const Bitmap& image, const MapPyramid* pyramid, double magnif
     const std::vector<Tap> xs = taps(panX, frame.width, sw, image.Width());
     const std::vector<Tap> ys = taps(panY, frame.height, sh, image.Height());
     const RowReader reader(*source);
-    std::vector<uint32_t> row0(static_cast<size_t>(frame.width)),
-        row1(static_cast<size_t>(frame.width));
     // One screen row from one level row; the common 24-bit case without a format switch
     // per pixel.
     auto sampleWith = [&](auto fetch, const uint8_t* row, std::vector<uint32_t>& out) {
@@ -188,39 +186,53 @@ void RenderMapView(const Bitmap& image, const MapPyramid* pyramid, double magnif
         else
             sampleWith([&](const uint8_t* r, int x) { return reader.At(r, x); }, row, out);
     };
-    int cached0 = -1, cached1 = -1;
-    for (int dy = 0; dy < frame.height; ++dy) {
-        uint32_t* out = frame.pixels + static_cast<size_t>(dy) * frame.stride;
-        const Tap& ty = ys[static_cast<size_t>(dy)];
-        if (ty.i0 < 0) {
-            std::fill_n(out, frame.width, background);
-            continue;
-        }
-        // Consecutive screen rows often read the same level rows: keep the last two.
-        if (ty.i0 != cached0) {
-            if (ty.i0 == cached1) {
-                std::swap(row0, row1);
-                std::swap(cached0, cached1);
-            } else {
-                sampleRow(source->Row(ty.i0), row0);
-                cached0 = ty.i0;
+    // Rows from firstRow to endRow; each band keeps its own cache of level rows.
+    auto renderRows = [&](int firstRow, int endRow) {
+        int cached0 = -1, cached1 = -1;
+        std::vector<uint32_t> row0(static_cast<size_t>(frame.width)),
+            row1(static_cast<size_t>(frame.width));
+        for (int dy = firstRow; dy < endRow; ++dy) {
+            uint32_t* out = frame.pixels + static_cast<size_t>(dy) * frame.stride;
+            const Tap& ty = ys[static_cast<size_t>(dy)];
+            if (ty.i0 < 0) {
+                std::fill_n(out, frame.width, background);
+                continue;
+            }
+            // Consecutive screen rows often read the same level rows: keep the last two.
+            if (ty.i0 != cached0) {
+                if (ty.i0 == cached1) {
+                    std::swap(row0, row1);
+                    std::swap(cached0, cached1);
+                } else {
+                    sampleRow(source->Row(ty.i0), row0);
+                    cached0 = ty.i0;
+                }
+            }
+            if (ty.w1 == 0) {
+                std::copy(row0.begin(), row0.end(), out);
+                continue;
+            }
+            if (ty.i1 != cached1) {
+                sampleRow(source->Row(ty.i1), row1);
+                cached1 = ty.i1;
+            }
+            const uint32_t w1 = ty.w1, w0 = 256 - w1;
+            for (int dx = 0; dx < frame.width; ++dx) {
+                const uint32_t a = row0[static_cast<size_t>(dx)], b = row1[static_cast<size_t>(dx)];
+                const uint32_t rb = (((a & 0xFF00FF) * w0 + (b & 0xFF00FF) * w1) >> 8) & 0xFF00FF;
+                const uint32_t g = (((a & 0x00FF00) * w0 + (b & 0x00FF00) * w1) >> 8) & 0x00FF00;
+                out[dx] = 0xFF000000u | rb | g;
             }
         }
-        if (ty.w1 == 0) {
-            std::copy(row0.begin(), row0.end(), out);
-            continue;
-        }
-        if (ty.i1 != cached1) {
-            sampleRow(source->Row(ty.i1), row1);
-            cached1 = ty.i1;
-        }
-        const uint32_t w1 = ty.w1, w0 = 256 - w1;
-        for (int dx = 0; dx < frame.width; ++dx) {
-            const uint32_t a = row0[static_cast<size_t>(dx)], b = row1[static_cast<size_t>(dx)];
-            const uint32_t rb = (((a & 0xFF00FF) * w0 + (b & 0xFF00FF) * w1) >> 8) & 0xFF00FF;
-            const uint32_t g = (((a & 0x00FF00) * w0 + (b & 0x00FF00) * w1) >> 8) & 0x00FF00;
-            out[dx] = 0xFF000000u | rb | g;
-        }
+    };
+    // An interpolated frame is the costly one: its lower half goes to a second core.
+    if (interpolate && frame.height >= 64 && std::thread::hardware_concurrency() > 1) {
+        const int middle = frame.height / 2;
+        std::thread lower(renderRows, middle, frame.height);
+        renderRows(0, middle);
+        lower.join();
+    } else {
+        renderRows(0, frame.height);
     }
 }
 

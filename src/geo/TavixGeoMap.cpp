@@ -4,11 +4,11 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QTreeWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/Dialogs.h"

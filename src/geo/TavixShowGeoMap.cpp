@@ -25,8 +25,7 @@ TfShowGeoMap::TfShowGeoMap(ProgramState& state, Dialogs& dialogs, QWidget* paren
                       QStringLiteral("World-file (jgw,bpw)"), QStringLiteral("Mapinfo (tab)")},
                      parent) {
     SetFormatIndex(std::clamp<int>(state_.settings.calibFormat, 1, 7));
-    connect(sbSaveCalibration, &QPushButton::clicked, this,
-            &TfShowGeoMap::sbSaveCalibrationClick);
+    connect(sbSaveCalibration, &QPushButton::clicked, this, &TfShowGeoMap::sbSaveCalibrationClick);
 }
 
 bool TfShowGeoMap::Open(const std::filesystem::path& image) {

@@ -53,7 +53,7 @@ protected:
 };
 
 TEST_F(CalibrateCommand, CapturedMapOpensTheShowingFormWithItsSetPoints) {
-    TfTavixMain& w = OpenWithSavedResult(true);
+    OpenWithSavedResult(true);
     CalibPoints& points = state.Calibration.Points;
     points[kTopLeft] = {47.6, 8.4, 0, 0, kPointSet};
     points[kTopRight] = {47.6, 8.6, 300, 0, kPointSet};
@@ -94,7 +94,8 @@ TEST_F(CalibrateCommand, AMissingSavedMapIsReportedAndNoFormOpens) {
 
 TEST_F(CalibrateCommand, CalibrateNowAfterSavingOpensTheFormOnTheSavedFile) {
     TfTavixMain& w = OpenWithSavedResult(false);
-    dialogs.files.push_back(Dialogs::FileAnswer{QString::fromStdString(DisplayPath(dir / "new.jpg")), 0});
+    dialogs.files.push_back(
+        Dialogs::FileAnswer{QString::fromStdString(DisplayPath(dir / "new.jpg")), 0});
     dialogs.selections = {1};
     CloseFormWhenShown();
     w.bbSaveMapClick();

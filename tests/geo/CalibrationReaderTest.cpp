@@ -59,9 +59,9 @@ TEST(CalibrationReader, OziAndQvFilesGiveTheirCornersAndSize) {
     const CalibPoints points = SouthWestMap();
     CalibrationFileContent content;
     std::string error;
-    ASSERT_TRUE(ParseCalibrationText(Joined(CalibrationLines(points, kW, kH, "/m/a.jpg",
-                                                             kOziExplorer)),
-                                     kOziExplorer, content, error));
+    ASSERT_TRUE(
+        ParseCalibrationText(Joined(CalibrationLines(points, kW, kH, "/m/a.jpg", kOziExplorer)),
+                             kOziExplorer, content, error));
     ASSERT_TRUE(content.corners);
     EXPECT_NEAR((*content.corners)[2].Lat, points[kBottomRight].Lat, 1e-6);
     EXPECT_NEAR((*content.corners)[3].Lon, points[kBottomLeft].Lon, 1e-6);
@@ -69,9 +69,9 @@ TEST(CalibrationReader, OziAndQvFilesGiveTheirCornersAndSize) {
     EXPECT_EQ(content.height, kH);
     ASSERT_TRUE(content.metresPerPixel);
 
-    ASSERT_TRUE(ParseCalibrationText(
-        Joined(CalibrationLines(points, kW, kH, "/m/a.jpg", kTouratechQv)), kTouratechQv,
-        content, error));
+    ASSERT_TRUE(
+        ParseCalibrationText(Joined(CalibrationLines(points, kW, kH, "/m/a.jpg", kTouratechQv)),
+                             kTouratechQv, content, error));
     ASSERT_TRUE(content.topLeft && content.bottomRight);
     EXPECT_NEAR(content.topLeft->Lat, points[kTopLeft].Lat, 0.6e-5);
     EXPECT_NEAR(content.bottomRight->Lon, points[kBottomRight].Lon, 0.6e-6);
@@ -140,8 +140,7 @@ TEST_F(CalibrationVerify, WrittenFilesMatchAndChangedOnesDoNot) {
         SCOPED_TRACE(format);
         fs::path written;
         std::string error;
-        ASSERT_TRUE(WriteCalibrationFile(kW, kH, dir / "andes.jpg", format, state, written,
-                                         error))
+        ASSERT_TRUE(WriteCalibrationFile(kW, kH, dir / "andes.jpg", format, state, written, error))
             << error;
         if (format == kOziExplorer) {
             CalibrationFileContent content;
@@ -159,8 +158,7 @@ TEST_F(CalibrationVerify, WrittenFilesMatchAndChangedOnesDoNot) {
     for (int format = 1; format <= kFormatCount; ++format) {
         fs::path written;
         std::string error;
-        ASSERT_TRUE(WriteCalibrationFile(kW, kH, dir / "andes.jpg", format, state, written,
-                                         error));
+        ASSERT_TRUE(WriteCalibrationFile(kW, kH, dir / "andes.jpg", format, state, written, error));
         EXPECT_FALSE(VerifyCalibrationFile(written, format, moved, error)) << format;
         EXPECT_NE(error.find("andes"), std::string::npos) << error;
     }

@@ -42,10 +42,8 @@ TEST(LeastSquares, ZeroRowsGiveTheZeroSolution) {
 // With four points there are two degrees of freedom left; the solver must pick the solution
 // of least norm, x = A^T (A A^T)^-1 b, worked out here by elimination on the 4 x 4 system.
 TEST(LeastSquares, FourPointsGiveTheMinimumNormSolution) {
-    const std::vector<DesignRow> rows = {{1, 0, 0, 0, 0, 0},
-                                         {1, 3, 0, 9, 0, 0},
-                                         {1, 0, 2, 0, 0, 4},
-                                         {1, 3, 2, 9, 6, 4}};
+    const std::vector<DesignRow> rows = {
+        {1, 0, 0, 0, 0, 0}, {1, 3, 0, 9, 0, 0}, {1, 0, 2, 0, 0, 4}, {1, 3, 2, 9, 6, 4}};
     const std::vector<double> b = {5, 7, 2, 1};
     std::array<double, 6> x{};
     ASSERT_TRUE(SolveLeastSquares(rows, b, x));
@@ -84,8 +82,8 @@ TEST(LeastSquares, FourPointsGiveTheMinimumNormSolution) {
 // points and, for a map that is itself biquadratic, everywhere. The widths include maps
 // beyond 46,340 pixels, where 32-bit squares of the column overflow.
 TEST(GeoCalibrationFit, NineGridPointsFitExactlyAtAnyMapSize) {
-    for (const auto& [w, h] : {std::pair{1000, 700}, std::pair{50000, 700},
-                              std::pair{50000, 60000}, std::pair{65535, 65535}}) {
+    for (const auto& [w, h] : {std::pair{1000, 700}, std::pair{50000, 700}, std::pair{50000, 60000},
+                               std::pair{65535, 65535}}) {
         SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
         const CurvedMap map{double(w), double(h)};
         GeoCalibration cal;
@@ -120,8 +118,8 @@ TEST(GeoCalibrationFit, FourCornersFitExactlyAtTheCorners) {
     const CurvedMap map{2000, 1500};
     GeoCalibration cal;
     cal.SetImageSize(2000, 1500);
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{2000, 0}, std::pair{0, 1500},
-                              std::pair{2000, 1500}})
+    for (const auto& [x, y] :
+         {std::pair{0, 0}, std::pair{2000, 0}, std::pair{0, 1500}, std::pair{2000, 1500}})
         cal.AddCalibPoint(x, y, map.Lat(x, y), map.Lon(x, y));
     for (const GeoCalibPoint& p : cal.Points()) {
         EXPECT_NEAR(cal.PixelToLat(p.X, p.Y), p.Lat, 1e-9);

@@ -102,7 +102,7 @@ TEST_F(GeoMapControl, PointsAreMarkedWhereTheyLie) {
     map.CenterOn(QPoint(50, 40));
     const QPoint c = map.ImageToScreen(QPoint(50, 40));
     const QImage frame = map.RenderFrame();
-    EXPECT_EQ(frame.pixelColor(c.x() + 5, c.y()), QColor(Qt::red));  // the cross
+    EXPECT_EQ(frame.pixelColor(c.x() + 5, c.y()), QColor(Qt::red));   // the cross
     EXPECT_EQ(frame.pixelColor(c.x(), c.y() - 10), QColor(Qt::red));  // the outer diamond
     EXPECT_EQ(frame.pixelColor(c.x() + 9, c.y()), QColor(Qt::white));
     map.showGraticule = ShowGraticule::sgNone;

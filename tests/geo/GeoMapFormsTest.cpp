@@ -122,8 +122,7 @@ TEST_F(CalibrationForms, ThreeCornersGiveThreePointsTheFourthAddsFiveAndEnablesS
     EXPECT_DOUBLE_EQ(p[kTopMiddle].Lon, 8.5);
     EXPECT_EQ(form->lvCal->topLevelItem(3)->text(3), "640/480");
     // A linear map is fitted exactly: the display's corners are the grid's.
-    EXPECT_NEAR(form->gmMap->Calibration().CornerLatLon(ImageCorner::BottomRight).Lat, 47.5,
-                1e-9);
+    EXPECT_NEAR(form->gmMap->Calibration().CornerLatLon(ImageCorner::BottomRight).Lat, 47.5, 1e-9);
     EXPECT_NEAR(form->gmMap->PixelToLon(320, 100), 8.5, 1e-9);
     EXPECT_TRUE(form->lvCal->topLevelItem(0)->text(4).startsWith("0.0 px"));
     EXPECT_TRUE(form->panels[6]->text().startsWith("RMS 0.0 px"));
@@ -179,9 +178,8 @@ TEST_F(CalibrationForms, ReplacingStartsTheMarkingBandOnThePoint) {
     form->tbCalClick(3);
     EXPECT_TRUE(form->gmMap->RubberBandActive());
     EXPECT_EQ(form->gmMap->PanX(), 0);
-    EXPECT_EQ(form->gmMap->PanY(), kH - static_cast<int>(form->gmMap->height()) <= 0
-                                        ? 0
-                                        : kH - form->gmMap->height());
+    EXPECT_EQ(form->gmMap->PanY(),
+              kH - static_cast<int>(form->gmMap->height()) <= 0 ? 0 : kH - form->gmMap->height());
 }
 
 TEST_F(CalibrationForms, ZoomStepsAndLimits) {
@@ -230,8 +228,8 @@ TEST_F(CalibrationForms, EveryHandFormatIsSavedAndReadsBackTheGridCorners) {
         form->SetFormatIndex(format);
         form->sbSaveCalibrationClick();
         EXPECT_TRUE(Errors().isEmpty()) << Errors().join("\n").toStdString();
-        const fs::path file = dir / (std::string(format == 2 ? "joined_jpg." : "joined.") +
-                                     extensions[format - 1]);
+        const fs::path file =
+            dir / (std::string(format == 2 ? "joined_jpg." : "joined.") + extensions[format - 1]);
         ASSERT_TRUE(fs::exists(file));
         CalibrationFileContent content;
         std::string error;
@@ -414,7 +412,8 @@ TEST_F(CalibrationForms, GdalReadsTheWrittenCornersWithinOnePixel) {
         SCOPED_TRACE(file.string());
         std::string output;
         ASSERT_EQ(RunCommand("gdalinfo -json '" + file.string() + "' 2>/dev/null", &output), 0);
-        const QJsonObject info = QJsonDocument::fromJson(QByteArray::fromStdString(output)).object();
+        const QJsonObject info =
+            QJsonDocument::fromJson(QByteArray::fromStdString(output)).object();
         const QJsonObject corners = info.value("cornerCoordinates").toObject();
         ASSERT_FALSE(corners.isEmpty()) << output;
         const std::pair<const char*, LatLon> expected[] = {{"upperLeft", kCorners[0]},
@@ -460,8 +459,7 @@ TEST_F(CalibrationForms, ScreenshotsWhenAsked) {
             form.tbCalClick(n);
             form.SetZoom(0.1);
             const QPoint screen = form.gmMap->ImageToScreen(corners[n - 1]);
-            for (const QEvent::Type type :
-                 {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
                 QMouseEvent event(type, screen, form.gmMap->mapToGlobal(screen), Qt::LeftButton,
                                   type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
                                   Qt::NoModifier);

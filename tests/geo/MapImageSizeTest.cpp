@@ -72,8 +72,7 @@ TEST_F(DeclaredSize, BrokenOrForeignFilesTellNothing) {
     int n = 0;
     for (const auto& bytes : cases) {
         int w = -1, h = -1;
-        EXPECT_FALSE(ReadDeclaredImageSize(Write("case" + std::to_string(n++), bytes), w, h))
-            << n;
+        EXPECT_FALSE(ReadDeclaredImageSize(Write("case" + std::to_string(n++), bytes), w, h)) << n;
     }
     int w = 0, h = 0;
     EXPECT_FALSE(ReadDeclaredImageSize(dir / "missing.jpg", w, h));
