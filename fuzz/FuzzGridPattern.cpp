@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(p.NumRows >= 1 && p.NumRows <= korvalen::kMaxPatternSide);
     Check(p.NumCols >= 1 && p.NumCols <= korvalen::kMaxPatternSide);
     Check(p.Overlapping >= 10 && p.Overlapping <= 25);
-    Check(korvalen::PatternImageName(p.NumRows * p.NumCols, p.NumRows * p.NumCols).size() <= 7);
+    Check(korvalen::PatternImageName(p.NumRows * p.NumCols, p.NumRows * p.NumCols).size() <= 9);
 
     const korvalen::PatternReading again =
         korvalen::ParseGridPattern(korvalen::GridPatternText(p));
