@@ -241,9 +241,9 @@ void GeoMapFormBase::sbZoomMinusClick() {
 
 void GeoMapFormBase::SetZoom(double zoom) {
     const double m = gmMap->Magnification();
-    if (RoundHalfEven(100 * zoom) != RoundHalfEven(100 * m)) {
-        const QPoint centre(RoundHalfEven(gmMap->width() / m / 2) + gmMap->PanX(),
-                            RoundHalfEven(gmMap->height() / m / 2) + gmMap->PanY());
+    if (RoundHalfEvenToInt(100 * zoom) != RoundHalfEvenToInt(100 * m)) {
+        const QPoint centre(RoundHalfEvenToInt(gmMap->width() / m / 2) + gmMap->PanX(),
+                            RoundHalfEvenToInt(gmMap->height() / m / 2) + gmMap->PanY());
         gmMap->SetMouseAction(MouseAction::maPan);
         gmMap->BeginUpdate();
         gmMap->SetMagnification(zoom);
@@ -251,7 +251,7 @@ void GeoMapFormBase::SetZoom(double zoom) {
         gmMap->EndUpdate();
         UpdateScrollBars();
     }
-    panels[4]->setText(QStringLiteral("%1%").arg(RoundHalfEven(100 * gmMap->Magnification())));
+    panels[4]->setText(QStringLiteral("%1%").arg(RoundHalfEvenToInt(100 * gmMap->Magnification())));
 }
 
 void GeoMapFormBase::UpdateScrollBars() {

@@ -6,7 +6,7 @@
 
 namespace korvalen {
 
-int RoundHalfEven(double value) {
+int RoundHalfEvenToInt(double value) {
     if (!std::isfinite(value))
         return 0;
     const double rounded = std::nearbyint(value);  // the default mode: to nearest, ties even
@@ -45,18 +45,18 @@ void GeoMapView::SetPan(int x, int y) {
 }
 
 PixelPos GeoMapView::ScreenToImage(PixelPos screen) const {
-    return {RoundHalfEven(screen.X / magnification_) + panX_,
-            RoundHalfEven(screen.Y / magnification_) + panY_};
+    return {RoundHalfEvenToInt(screen.X / magnification_) + panX_,
+            RoundHalfEvenToInt(screen.Y / magnification_) + panY_};
 }
 
 PixelPos GeoMapView::ImageToScreen(PixelPos image) const {
-    return {RoundHalfEven((static_cast<double>(image.X) - panX_) * magnification_),
-            RoundHalfEven((static_cast<double>(image.Y) - panY_) * magnification_)};
+    return {RoundHalfEvenToInt((static_cast<double>(image.X) - panX_) * magnification_),
+            RoundHalfEvenToInt((static_cast<double>(image.Y) - panY_) * magnification_)};
 }
 
 void GeoMapView::CenterOn(PixelPos image) {
-    panX_ = image.X - RoundHalfEven(viewWidth_ / magnification_ / 2);
-    panY_ = image.Y - RoundHalfEven(viewHeight_ / magnification_ / 2);
+    panX_ = image.X - RoundHalfEvenToInt(viewWidth_ / magnification_ / 2);
+    panY_ = image.Y - RoundHalfEvenToInt(viewHeight_ / magnification_ / 2);
     Confine();
 }
 
@@ -65,9 +65,9 @@ void GeoMapView::Confine() {
         const double maxX = imageWidth_ - viewWidth_ / magnification_;
         const double maxY = imageHeight_ - viewHeight_ / magnification_;
         if (panX_ > maxX)
-            panX_ = RoundHalfEven(maxX);
+            panX_ = RoundHalfEvenToInt(maxX);
         if (panY_ > maxY)
-            panY_ = RoundHalfEven(maxY);
+            panY_ = RoundHalfEvenToInt(maxY);
     }
     panX_ = std::max(panX_, 0);
     panY_ = std::max(panY_, 0);
@@ -81,9 +81,9 @@ void GeoMapView::DragMove(PixelPos mouse, PanAxes axes) {
         return;
     }
     if (axes != PanAxes::Vertical)
-        panX_ = RoundHalfEven((dragMouse_.X - mouse.X) / magnification_) + dragPan_.X;
+        panX_ = RoundHalfEvenToInt((dragMouse_.X - mouse.X) / magnification_) + dragPan_.X;
     if (axes != PanAxes::Horizontal)
-        panY_ = RoundHalfEven((dragMouse_.Y - mouse.Y) / magnification_) + dragPan_.Y;
+        panY_ = RoundHalfEvenToInt((dragMouse_.Y - mouse.Y) / magnification_) + dragPan_.Y;
     if (ConfinePanToMapImage)
         Confine();
 }

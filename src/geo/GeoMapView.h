@@ -8,7 +8,7 @@
 namespace korvalen {
 
 // Rounding to the nearest integer, halves to the even neighbour; clamped to the int range.
-int RoundHalfEven(double value);
+int RoundHalfEvenToInt(double value);
 
 // The largest map image the display shows, in pixels.
 inline constexpr int64_t kGeoMapMaxPixels = 100000000;

@@ -287,6 +287,9 @@ bool SelfSearch::RunSearch(bool startOnly) {
     const Point centre = s.ExpectedPos + half;
     s.Exhausted = false;
     WholeAreaScorer scorer(bandView_, targetView_, s.Spreading);
+    // Whatever may come within the uncertainty margin of the best is counted in full.
+    const int64_t bandPixels = int64_t{s.BandWidth} * s.BandHeight;
+    scorer.SetSlack((bandPixels * (kUncertainMargin + 1) + 99) / 100);
     for (;;) {
         if (s.RingRadius == 0) {
             ScoreStep(s.ExpectedPos, true);
@@ -383,7 +386,9 @@ void SelfSearch::CheckUncertainty() {
         const uint8_t* row = chart_.data() + static_cast<size_t>(y) * chartWidth_;
         const bool nearRow = std::abs(y - bestY) <= kUncertainDistance;
         for (int x = 0; x < chartWidth_; ++x) {
-            if (row[x] == kChartUnscored || (nearRow && std::abs(x - bestX) <= kUncertainDistance))
+            // Positions stopped early cannot come within the margin of the best.
+            if (row[x] == kChartUnscored || row[x] == kChartBelowBest ||
+                (nearRow && std::abs(x - bestX) <= kUncertainDistance))
                 continue;
             runnerUp = std::max(runnerUp, int{row[x]});
         }

@@ -109,6 +109,7 @@ void WholeAreaScorer::ScoreGroup(const Point* positions, int count, int64_t best
                                  PositionScore* scores) const {
     const GroupBand::Rows& rows = band_.rows();
     const int64_t pixels = band_.Pixels();
+    bestHits -= slack_;
     const int64_t missLimit = pixels - bestHits;  // this many misses and it cannot win
     std::array<const uint8_t*, kMaxGroupPositions> targets;
     std::array<int64_t, kMaxGroupPositions> misses{};
@@ -153,6 +154,7 @@ void WholeAreaScorer::ScoreGroup(const Point* positions, int count, int64_t best
 // the target are compared, by the same block kernel CountHits uses, and the others are misses.
 // Where fewer pixels are compared than the best has hits, nothing needs counting at all.
 PositionScore WholeAreaScorer::ScoreClipped(Point pos, int64_t bestHits) const {
+    bestHits -= slack_;
     const int64_t compared = ComparedPixels(bandView_, target_, pos);
     if (compared <= bestHits || bandView_.pixels == nullptr || target_.pixels == nullptr)
         return {compared, compared <= bestHits};

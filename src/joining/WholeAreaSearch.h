@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -39,6 +40,10 @@ public:
 
     int64_t BandPixels() const { return band_.Pixels(); }
 
+    // Counts in full every position that may come within slack hits of the best before it,
+    // not only those that may beat it: a runner-up close to the best is then known exactly.
+    void SetSlack(int64_t slack) { slack_ = std::max<int64_t>(slack, 0); }
+
 private:
     void ScoreRun(const Point* positions, size_t count, int64_t bestHits,
                   PositionScore* scores) const;
@@ -52,6 +57,7 @@ private:
     uint8_t spreading_;
     int threads_;
     GroupBand band_;
+    int64_t slack_ = 0;
 };
 
 // The walk of a whole search area: the start position, then ring after ring around it in the

@@ -8,12 +8,12 @@
 namespace korvalen {
 namespace {
 
-TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+TEST(RoundHalfEvenToInt, HalvesGoToTheEvenNeighbour) {
     const std::pair<double, int> cases[] = {{0.5, 0},  {1.5, 2},          {2.5, 2},
                                             {-0.5, 0}, {-1.5, -2},        {2.49, 2},
                                             {2.51, 3}, {1e30, INT32_MAX}, {NAN, 0}};
     for (const auto& [value, expected] : cases)
-        EXPECT_EQ(RoundHalfEven(value), expected) << value;
+        EXPECT_EQ(RoundHalfEvenToInt(value), expected) << value;
 }
 
 TEST(GeoMapImageSize, ExactlyOneHundredMegapixelsIsTheLimit) {
