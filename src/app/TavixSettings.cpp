@@ -459,6 +459,22 @@ QWidget* TfTavixSettings::BuildPlusPage() {
     seMapImagesOverlap = SpinEdit("seMapImagesOverlap", 0, 50, page, 5);
     numbers->addWidget(Label("Map_images_overlapping:  (0 - 50%)", page), 2, 0);
     numbers->addWidget(seMapImagesOverlap, 2, 1, Qt::AlignLeft);
+    // The map view's tiles: an MBTiles file, or a folder typed in.
+    leTileSource = new QLineEdit(page);
+    leTileSource->setObjectName(QStringLiteral("leTileSource"));
+    auto* tileRow = new QHBoxLayout;
+    tileRow->addWidget(leTileSource, 1);
+    QToolButton* tileButton = FolderButton(QStringLiteral("sbTileSource"), page);
+    tileRow->addWidget(tileButton);
+    connect(tileButton, &QToolButton::clicked, this, [this] {
+        Dialogs::FileRequest request;
+        request.title = QString::fromStdString(TranslateText("Tile_source", state_.Language()));
+        request.filter = QStringLiteral("MBTiles|*.mbtiles");
+        if (const auto chosen = dialogs_.OpenFile(request))
+            leTileSource->setText(chosen->path);
+    });
+    numbers->addWidget(Label("Tile_source", page), 3, 0);
+    numbers->addLayout(tileRow, 3, 1);
     numbers->setColumnStretch(1, 1);
     layout->addLayout(numbers, 3, 0, 1, 2);
     layout->setRowStretch(4, 1);
@@ -579,6 +595,7 @@ void TfTavixSettings::LoadControls() {
     LoadRadio(rgPlusPixelFormat, s.pixelFormat8Bit ? 1 : 0);
     seMapImagesOverlap->setValue(s.mapImagesOverlap);
     LoadRadio(rgCalibFormat, s.calibFormat - 1);
+    leTileSource->setText(QString::fromStdString(s.tileSource));
 }
 
 void TfTavixSettings::TakeValues() {
@@ -635,6 +652,7 @@ void TfTavixSettings::TakeValues() {
     s.pixelFormat8Bit = ItemIndex(rgPlusPixelFormat) == 1;
     s.mapImagesOverlap = seMapImagesOverlap->value();
     s.calibFormat = static_cast<uint8_t>(ItemIndex(rgCalibFormat) + 1);
+    s.tileSource = leTileSource->text().trimmed().toStdString();
 }
 
 void TfTavixSettings::accept() {

@@ -127,6 +127,7 @@ private:
     QCheckBox* cbAutoStart;
     QGroupBox* rgViewArea;
     QLineEdit* leMapImagesDirectory;
+    QLineEdit* leTileSource;
     QCheckBox* cbSaveMapImage;
     QCheckBox* cbSaveCalibration;
     QSpinBox* sePlusCompressionQuality;

@@ -145,7 +145,8 @@ void TGEPanel::ConnectStep() {
                 emit ReadyChanged();
             }
         }
-    } catch (const EarthError&) {
+    } catch (const EarthError& e) {
+        lastError_ = QString::fromStdString(e.what());
         DropApplication();
         FailedAttempt();
     }
@@ -165,7 +166,8 @@ void TGEPanel::FailedAttempt() {
         dialogs_.Message(Text("A connection with Google Earth could_not be_established.") +
                          QStringLiteral("\r\n") +
                          Text("Try_yourself to_register Google Earth application_interface (API)") +
-                         QStringLiteral("\r\n") + Text("Please, take_a_look_at the_documentation"));
+                         QStringLiteral("\r\n") + Text("Please, take_a_look_at the_documentation") +
+                         (lastError_.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + lastError_));
         return;
     }
     ConnectTimer.start();

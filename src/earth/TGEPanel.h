@@ -71,6 +71,7 @@ private:
     Dialogs& dialogs_;
     int language_;
     bool waitCursor_ = false;
+    QString lastError_;  // why the last opening failed, told with the final message
     QPoint dragFrom_;
     bool dragging_ = false;
 };

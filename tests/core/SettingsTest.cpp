@@ -83,7 +83,9 @@ constexpr std::string_view kDefaultFile =
     "mapImagesOverlap=10\r\n"
     "pixelFormat8Bit=0\r\n"
     "saveCalibration=1\r\n"
-    "calibFormat=1\r\n";
+    "calibFormat=1\r\n"
+    "tileSource=\r\n"
+    "settleTime=100\r\n";
 
 // ---- Defaults ------------------------------------------------------------------------------
 

@@ -95,6 +95,7 @@ TEST(GEPanel, FiveFailedOpeningsGiveUpWithAMessage) {
     EXPECT_FALSE(panel.ConnectTimer.isActive());
     ASSERT_EQ(dialogs.asked.size(), 1);
     EXPECT_TRUE(dialogs.asked[0].contains(QStringLiteral("could not be established")));
+    EXPECT_TRUE(dialogs.asked[0].contains(QStringLiteral("no tiles")));
 }
 
 TEST(GEPanel, ADisappearedViewIsReopenedWithoutClearingReady) {
