@@ -7,7 +7,6 @@ add_library(korvalen_gui STATIC
     src/app/TavixMainLayout.cpp
     src/app/TavixMainMatrix.cpp
     src/app/MainWindowState.cpp
-    src/app/CommandsNotBuilt.cpp
     src/app/HelpAddress.cpp
     src/app/ApplicationIdentity.cpp
     src/app/MatrixDrawing.cpp

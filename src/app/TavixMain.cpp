@@ -1,6 +1,5 @@
 #include "app/TavixMain.h"
 
-#include "app/CommandsNotBuilt.h"
 #include "app/HelpAddress.h"
 
 #include <QAction>
@@ -365,7 +364,6 @@ void TfTavixMain::ApplyControlStates(const ControlStates& s) {
         enable({bbChangeAlgorithm, miChangeAlgorithm}, *s.changeAlgorithmEnabled);
     if (s.resultMapEnabled)
         bbShowResult->setEnabled(*s.resultMapEnabled);
-    DisableCommandsNotBuilt(this, state_.Language());
 }
 
 // ---- Keyboard -------------------------------------------------------------------------------

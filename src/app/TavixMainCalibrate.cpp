@@ -1,5 +1,7 @@
 // "&Calibrate map": the hand calibration of a joined map, or the captured map's points.
+#include <array>
 #include <filesystem>
+#include <optional>
 
 #include "app/TavixMain.h"
 #include "core/ProgramState.h"
@@ -17,9 +19,15 @@ void TfTavixMain::bbCalibrateMapClick() {
     if (state_.GEMode) {
         ShowCapturedMapCalibration(this, state_, dialogs_, image);
     } else {
-        // Points 1 to 4 hold the corner coordinates the program knows (from the grid
-        // pattern); the form places them anew.
-        ShowGeoMapCalibration(this, state_, dialogs_, image, std::nullopt, MapsAreJpeg);
+        // A grid pattern's corner placemarks give points 1 to 4 their coordinates; the user
+        // places them on the map.
+        std::optional<std::array<LatLon, 4>> corners;
+        if (state_.CalibrateOffered && state_.GridCorners[0].State == kPointSet) {
+            corners.emplace();
+            for (size_t i = 0; i < 4; ++i)
+                (*corners)[i] = {state_.GridCorners[i].Lat, state_.GridCorners[i].Lon};
+        }
+        ShowGeoMapCalibration(this, state_, dialogs_, image, corners, MapsAreJpeg);
     }
     UpdateControls();
 }

@@ -134,7 +134,7 @@ void TfTavixMain::TakeOverCapture(const TfTavixGE& form) {
     }
     iMap->SetBitmap(&ResultMap);
     UpdateControls();
-    // The calibration of a captured map is shown by the geo-map display ("&Calibrate map").
+    // The captured map's points are shown on it for checking and saving ("&Calibrate map").
 }
 
 }  // namespace korvalen

@@ -59,8 +59,8 @@ void TfTavixMain::bbLoadGridPatternClick() {
     }
     state_.ResultNameHint = BaseAtFirstStop(patternFile);
     state_.CalibrateOffered = reading.HasCalibration && reading.CornersComplete;
-    if (state_.CalibrateOffered)
-        state_.GridCorners = GridCornerPoints(*reading.Pattern.Corners);
+    state_.GridCorners = state_.CalibrateOffered ? GridCornerPoints(*reading.Pattern.Corners)
+                                                 : std::array<tCalibPoint, 4>{};
     if (reading.Status == PatternStatus::BadParameter) {
         dialogs_.Message(Text(kBadPatternMessage));
         UpdateControls();

@@ -260,7 +260,6 @@ constexpr TranslationPair kPairs[] = {
     {"not", "nicht"},
     {"Not", "Nicht"},
     {"not_any", "Keine"},
-    {"Not_available_yet", "Noch nicht verfügbar"},
     {"now", "jetzt"},
     {"Num", "Anzahl"},
     {"number_of", "Anzahl der"},

@@ -10,7 +10,6 @@
 
 #include "MainWindowFixture.h"
 #include "app/ApplicationIdentity.h"
-#include "app/CommandsNotBuilt.h"
 #include "app/HelpAddress.h"
 #include "app/TavixSettings.h"
 #include "core/IniFile.h"
@@ -203,50 +202,6 @@ TEST_F(MainWindowShell, ResultPageWithoutAResultMapOffersOnlyTheWayBack) {
     EXPECT_TRUE(Action("miShowMaps")->isEnabled());
     EXPECT_TRUE(Action("miActiveMap")->isEnabled());
     EXPECT_TRUE(Find<QWidget>("bbShowResult")->isEnabled());  // a 1 x 1 matrix
-}
-
-TEST_F(MainWindowShell, CommandsNotBuiltYetAreShownButOffWithATooltip) {
-    TfTavixMain& w = Open();
-    // A state in which every rule would enable them: a loaded active map, a saved result map
-    // that may be calibrated.
-    NewMatrix(1, 1);
-    WriteMap(dir / "solo.bmp", 3);
-    dialogs.files = {Dialogs::FileAnswer{QString::fromStdString((dir / "solo.bmp").string()), 0}};
-    Action("miActiveMap")->trigger();
-    ASSERT_EQ(Action("miActiveMap")->text(), QStringLiteral("Adjust map"));
-    w.ResultMap = Bitmap(30, 20, PixelFormat::Bits24);
-    state.CalibrateOffered = true;
-    w.SavedResultName = "saved.bmp";
-    for (const bool resultPage : {false, true}) {
-        resultPage ? w.ShowResultPage() : w.ShowSingleMapsPage();
-        w.UpdateControls();
-        for (const CommandNotBuilt& command : kCommandsNotBuilt) {
-            for (const QString& name : ControlsOf(command)) {
-                SCOPED_TRACE(name.toStdString());
-                QObject* control = w.findChild<QObject*>(name);
-                ASSERT_NE(control, nullptr) << "no such control";
-                EXPECT_FALSE(control->property("enabled").toBool());
-                EXPECT_EQ(control->property("toolTip").toString(),
-                          QStringLiteral("Not available yet"));
-            }
-        }
-    }
-    // The same control under its built caption is the rules' again.
-    w.ShowSingleMapsPage();
-    Action("miReloadMap")->setEnabled(true);
-    dialogs.files = {};
-    w.Matrix.Cell(0)->Bitmap.reset();
-    w.UpdateControls();
-    EXPECT_EQ(Action("miActiveMap")->text(), QStringLiteral("Load map"));
-    EXPECT_TRUE(Action("miActiveMap")->isEnabled());
-    EXPECT_NE(Action("miActiveMap")->toolTip(), QStringLiteral("Not available yet"));
-
-    state.settings.language = 1;
-    w.SettingsAccepted();
-    if (std::size(kCommandsNotBuilt) > 0) {
-        QObject* control = w.findChild<QObject*>(ControlsOf(kCommandsNotBuilt[0]).first());
-        EXPECT_EQ(control->property("toolTip").toString(), QStringLiteral("Noch nicht verfügbar"));
-    }
 }
 
 TEST_F(MainWindowShell, TheHelpPageIsTheSettingElseTheManualThatCameWithTheProgram) {
