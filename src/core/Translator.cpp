@@ -137,7 +137,16 @@ std::string ToGerman(std::string_view text) {
 }  // namespace
 
 std::string TranslateText(std::string_view text, int language) {
-    return language == kLanguageGerman ? ToGerman(text) : ToEnglish(text);
+    const bool german = language == kLanguageGerman;
+    std::string result = german ? ToGerman(text) : ToEnglish(text);
+    // Captures come from our own map view, not from an external globe program: the texts
+    // that named the program name the view.
+    static constexpr std::string_view kGlobe = "Google Earth";
+    const std::string_view view = german ? "Kartenansicht" : "map view";
+    for (std::size_t at = result.find(kGlobe); at != std::string::npos;
+         at = result.find(kGlobe, at + view.size()))
+        result.replace(at, kGlobe.size(), view);
+    return result;
 }
 
 std::size_t TranslationCache::KeyHash::operator()(const Key& key) const {

@@ -40,7 +40,7 @@ TEST_F(MainWindowShell, MenusCarryTheirCaptionsShortcutsAndEntries) {
         {"miFile", "miConvertBmpToJpeg", "Convert Bmp to Jpeg", {}},
         {"miFile", "miCompressAll", "Compress all single maps", {}},
         {"miFile", "miPlacemarkGrid", "Create placemark grid", {}},
-        {"miFile", "miGoogleEarth", "Tavix and calibrate Google Earth images", Qt::Key_F5},
+        {"miFile", "miGoogleEarth", "Tavix and calibrate map view images", Qt::Key_F5},
         {"miFile", "miExit", "E&xit", {}},
         {"miSingleMaps", "miNewMatrix", "&New map matrix", {}},
         {"miSingleMaps", "miLoadAllMaps", "&Load all maps", {}},

@@ -81,7 +81,7 @@ TEST_F(MainWindow, SwitchingToGermanAndBackRestoresTheEnglishCaptions) {
     w.SettingsAccepted();
     EXPECT_EQ(Find<QPushButton>("bbLoadMap")->text(), QStringLiteral("Load map"));
     EXPECT_EQ(Find<QLabel>("lGoogleEarth")->text(),
-              QStringLiteral("Tavix and calibrate   Google Earth images"));
+              QStringLiteral("Tavix and calibrate   map view images"));
 }
 
 TEST_F(MainWindow, WindowsItOwnsAreLeftToTranslateThemselves) {

@@ -40,6 +40,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TranslationCase{"UnderscoresBecomeBlanks", "Map_image_name", 0, "Map image name"},
         TranslationCase{"LeadingBlankStaysTrailingGoes", "_Break_", 0, " Break"},
+        TranslationCase{"TheGlobeIsTheMapView",
+                        "Open Google Earth immediately after the_program_starts", 0,
+                        "Open map view immediately after the program starts"},
         TranslationCase{"AmpersandStays", "&Save map", 0, "&Save map"},
         TranslationCase{"TrailingBlanksTrimmed", "map__  ", 0, "map"},
         TranslationCase{"DelimitersUntouched", "Size w_x_h (pixel)\r\n", 0,
@@ -86,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TranslationCase{"VerbMovesToEndKeepingLeadingBlank",
                         "Tavix_and_calibrate Google Earth images", 1,
-                        " Google Earth Bilder verbinden und kalibrieren"},
+                        " Kartenansicht Bilder verbinden und kalibrieren"},
         TranslationCase{"VerbAfterFirstWord", "Please use break_button", 1,
                         "Bitte Abbruch-Taste verwenden"},
         TranslationCase{"LaterVerbReplacesEarlier", "save close map", 1, "  Karte schließen"},
