@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <system_error>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -239,10 +240,15 @@ int RunPatternJoin(std::span<const std::string> args, std::ostream& out, std::os
         std::vector<CalibPointInput> inputs;
         CalibrationState calibration;
         fs::path written;
+        // Some calibration files name the image by its full path.
+        std::error_code ec;
+        fs::path image = fs::absolute(fs::path(o.out), ec);
+        if (ec)
+            image = o.out;
         if (!PatternCalibInputs(matrix, pattern, inputs, error) ||
             !BuildCalibPoints(inputs, result.Width(), result.Height(), calibration.Points,
                               error) ||
-            !WriteCalibrationFile(result, o.out, o.calibrate, calibration, written, error)) {
+            !WriteCalibrationFile(result, image, o.calibrate, calibration, written, error)) {
             err << "korvalen-cli join: " << error << "\n";
             return kFailed;
         }
