@@ -121,6 +121,39 @@ INSTANTIATE_TEST_SUITE_P(
                         "Schritt 1 - Warten bis GE initialisiert wurde"}),
     CaseName);
 
+// ---- German: captions of the calibration, capture, placemark-grid and adjust windows ---------
+
+INSTANTIATE_TEST_SUITE_P(
+    GermanWindowCaptions, TranslateTextTest,
+    ::testing::Values(
+        // The question mark is part of the word, so the word needs a row of its own.
+        TranslationCase{"QuestionWordBeforeMovedVerb", "Save this calibration?", 1,
+                        " diese Kalibrierung speichern"},
+        TranslationCase{"ColumnHeaders", "Pt. Latitude Longitude Pixel Residual", 1,
+                        "Pkt. Breitengrad Längengrad Pixel Restfehler"},
+        TranslationCase{"CaptureSizes", "Map_size Image_size Number_of_images", 1,
+                        "Kartengröße Bildgröße Anzahl der Bilder"},
+        TranslationCase{"UnitWhenNotMetric", "feed", 1, "Fuß"},
+        TranslationCase{"TileSource", "Tile_source", 1, "Kachelquelle"},
+        TranslationCase{"CalibrationPlacemarks", "calibration_placemarks", 1,
+                        "Kalibrierungs-Ortsmarken"},
+        TranslationCase{"GridPatternFolder", "Folder of the grid_pattern images", 1,
+                        "Ordner von der Gittermuster Bilder"},
+        TranslationCase{"CalibrationNotSaved", "Calibration_file not_saved:", 1,
+                        "Kalibrierungsdatei nicht gespeichert:"},
+        TranslationCase{"FileNotFound", "File_not_found:", 1, "Datei nicht gefunden:"},
+        TranslationCase{"WrittenFileMismatch",
+                        "The written calibration_file does not match the map:", 1,
+                        "Die geschriebene Kalibrierungsdatei passt nicht zu der Karte:"},
+        TranslationCase{"NotAnImage", "Not a JPEG or bitmap file:", 1,
+                        "Nicht eine JPEG oder Bitmap Datei:"},
+        TranslationCase{"PixelDepth", "24 bit", 1, "24 Bit"},
+        TranslationCase{"PixelTotal", "Pixel total", 1, "Pixel gesamt"},
+        TranslationCase{"CornerHint", "Top Left corner", 1, "oben links Ecke"},
+        TranslationCase{"GridRoot", "root", 1, "Ursprung"},
+        TranslationCase{"AdjustJoinedMap", "Adjust tavixed map", 1, " verbundene Karte anpassen"}),
+    CaseName);
+
 // ---- The table -------------------------------------------------------------------------------
 
 TEST(TranslationTable, KeysAreUniqueButMayDifferOnlyInCase) {
