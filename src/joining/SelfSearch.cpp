@@ -287,9 +287,6 @@ bool SelfSearch::RunSearch(bool startOnly) {
     const Point centre = s.ExpectedPos + half;
     s.Exhausted = false;
     WholeAreaScorer scorer(bandView_, targetView_, s.Spreading);
-    // Whatever may come within the uncertainty margin of the best is counted in full.
-    const int64_t bandPixels = int64_t{s.BandWidth} * s.BandHeight;
-    scorer.SetSlack((bandPixels * (kUncertainMargin + 1) + 99) / 100);
     for (;;) {
         if (s.RingRadius == 0) {
             ScoreStep(s.ExpectedPos, true);

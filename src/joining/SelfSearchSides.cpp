@@ -35,6 +35,12 @@ bool SelfSearch::ScoreSide(WholeAreaScorer& scorer, const RingSide& side, Point 
         done += n;
         scores.resize(positions.size());
         // Positions that cannot beat the best as it stands now cannot beat it later either.
+        // Once the best may be accepted, whatever may come within the uncertainty margin of
+        // it is counted in full, so that a close runner-up is known exactly; positions left
+        // out before that lie too far below any acceptable best to matter.
+        const bool mayAccept =
+            CorrelationOf(s.MaxHits) + kUncertainMargin + 1 >= s.MinCorrelation * 4 / 5;
+        scorer.SetSlack(mayAccept ? (bandPixels * (kUncertainMargin + 1) + 99) / 100 : 0);
         scorer.Score(positions.data(), positions.size(), s.MaxHits, scores.data());
         for (size_t i = 0; i < positions.size(); ++i) {
             scoreCount_ += 1;
