@@ -7,10 +7,10 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include "app/Dialogs.h"
 #include "core/ProgramState.h"
 #include "images/AdjustPicture.h"
 #include "images/TavixAdjust.h"
-#include "app/Dialogs.h"
 
 namespace korvalen {
 namespace {

@@ -52,9 +52,15 @@ void Turn(benchmark::State& state, double angle) {
     ReportMemory(state, source, result);
 }
 
-void BM_RotateOddAngle(benchmark::State& state) { Turn(state, 2.5); }
-void BM_Rotate90(benchmark::State& state) { Turn(state, 90); }
-void BM_Rotate180(benchmark::State& state) { Turn(state, 180); }
+void BM_RotateOddAngle(benchmark::State& state) {
+    Turn(state, 2.5);
+}
+void BM_Rotate90(benchmark::State& state) {
+    Turn(state, 90);
+}
+void BM_Rotate180(benchmark::State& state) {
+    Turn(state, 180);
+}
 
 // The design's loop as it stands: every destination pixel computed on its own.
 void BM_PlainLoopOddAngle(benchmark::State& state) {

@@ -239,8 +239,8 @@ void BM_WholeArea(benchmark::State& state) {
             result =
                 SearchWholeAreaSerial(ViewOf(band), ViewOf(Target()), 1, g.expectedPos, g.centres);
         else if (state.range(3) == 3)
-            result = SearchWholeArea(ViewOf(band), ViewOf(Target()), 1, g.expectedPos, g.centres,
-                                     1, FastestGroupVectorBytes() >= 32 ? 32 : 0);
+            result = SearchWholeArea(ViewOf(band), ViewOf(Target()), 1, g.expectedPos, g.centres, 1,
+                                     FastestGroupVectorBytes() >= 32 ? 32 : 0);
         else
             result = SearchWholeArea(ViewOf(band), ViewOf(Target()), 1, g.expectedPos, g.centres,
                                      state.range(3) == 1 ? 1 : 0);

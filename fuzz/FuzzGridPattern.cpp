@@ -36,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(p.Overlapping >= 10 && p.Overlapping <= 25);
     Check(korvalen::PatternImageName(p.NumRows * p.NumCols, p.NumRows * p.NumCols).size() <= 9);
 
-    const korvalen::PatternReading again =
-        korvalen::ParseGridPattern(korvalen::GridPatternText(p));
+    const korvalen::PatternReading again = korvalen::ParseGridPattern(korvalen::GridPatternText(p));
     Check(again.Status == PatternStatus::Ok);
     Check(again.Pattern.NumRows == p.NumRows && again.Pattern.NumCols == p.NumCols);
     Check(Close(again.Pattern.RootLat, p.RootLat) && Close(again.Pattern.DeltaLon, p.DeltaLon));

@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool decoded = korvalen::DecodeTile({data, size}, tile, error);
     if (!decoded && error.empty())
         __builtin_trap();
-    if (decoded && (tile.IsEmpty() || tile.Width() > korvalen::kMaxTileSide ||
-                    tile.Height() > korvalen::kMaxTileSide ||
-                    tile.Format() != korvalen::PixelFormat::Bits24))
+    if (decoded &&
+        (tile.IsEmpty() || tile.Width() > korvalen::kMaxTileSide ||
+         tile.Height() > korvalen::kMaxTileSide || tile.Format() != korvalen::PixelFormat::Bits24))
         __builtin_trap();
     return 0;
 }

@@ -6,12 +6,12 @@
 
 #include "app/ApplicationIdentity.h"
 #include "app/CommandGuards.h"
-#include "core/ProgramState.h"
 #include "app/QtDialogs.h"
-#include "core/SettingsLocation.h"
 #include "app/TavixInfo.h"
 #include "app/TavixMain.h"
 #include "app/TavixSettings.h"
+#include "core/ProgramState.h"
+#include "core/SettingsLocation.h"
 
 namespace korvalen {
 namespace {

@@ -22,11 +22,11 @@
 
 #include "app/Dialogs.h"
 #include "app/FormTranslation.h"
-#include "core/IniFile.h"
 #include "app/MatrixPicture.h"
+#include "app/TavixInfo.h"
+#include "core/IniFile.h"
 #include "core/ProgramState.h"
 #include "core/SettingsLocation.h"
-#include "app/TavixInfo.h"
 #include "core/Translator.h"
 #include "geo/CalibrationWriter.h"
 

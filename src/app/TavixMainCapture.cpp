@@ -43,20 +43,24 @@ QString FillIn(QString text, std::initializer_list<QString> values) {
 
 }  // namespace
 
-void TfTavixMain::sbGoogleEarthClick() { OpenCapture("The result_map was not saved!"); }
+void TfTavixMain::sbGoogleEarthClick() {
+    OpenCapture("The result_map was not saved!");
+}
 
 void TfTavixMain::bbNewGETavixClick() {
     ShowResultPage();
     OpenCapture("The result_map was not saved");
 }
 
-void TfTavixMain::OpenCaptureOnAutoStart() { OpenCapture("The result_map was not saved!"); }
+void TfTavixMain::OpenCaptureOnAutoStart() {
+    OpenCapture("The result_map was not saved!");
+}
 
 void TfTavixMain::OpenCapture(const char* unsavedCaption) {
     if (state_.ResultUnsaved || (state_.settings.saveCalibration && state_.Calibration.Pending)) {
-        const int choice = AskSelection(Caption(unsavedCaption), QString(),
-                                        {Text("discard_intermediate_result and start new tavix")},
-                                        1);
+        const int choice =
+            AskSelection(Caption(unsavedCaption), QString(),
+                         {Text("discard_intermediate_result and start new tavix")}, 1);
         if (choice != 1)
             return;
         state_.ResultUnsaved = false;
@@ -114,10 +118,9 @@ void TfTavixMain::TakeOverCapture(const TfTavixGE& form) {
                                 {form.MapName(), QString::fromStdString(s.mapImagesDirectory)}),
                          5000, 18, this, QColor(128, 0, 128)});
                 } else {
-                    dialogs_.ShowTimedMessage(
-                        {FillIn(Text("The_map %s has_been saved"),
-                                {QString::fromStdString(file.string())}),
-                         5000, 18, this, QColor(128, 0, 128)});
+                    dialogs_.ShowTimedMessage({FillIn(Text("The_map %s has_been saved"),
+                                                      {QString::fromStdString(file.string())}),
+                                               5000, 18, this, QColor(128, 0, 128)});
                 }
                 state_.ResultUnsaved = false;
                 SavedResultName = file.string();

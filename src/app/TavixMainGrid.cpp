@@ -50,7 +50,8 @@ void TfTavixMain::bbLoadGridPatternClick() {
             FillPlaceholders(TranslateText(source, state_.Language()), {value}));
     };
     if (reading.Status == PatternStatus::Unreadable) {
-        dialogs_.Error(Text("Error") + QStringLiteral(": ") + QString::fromStdString(reading.Error));
+        dialogs_.Error(Text("Error") + QStringLiteral(": ") +
+                       QString::fromStdString(reading.Error));
         return;
     }
     if (reading.Status == PatternStatus::NotAPattern) {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/Dialogs.h"
-#include "core/ProgramState.h"
 #include "app/TavixMain.h"
+#include "core/ProgramState.h"
 #include "joining/ComposeResult.h"
 #include "joining/JoinWindowText.h"
 #include "joining/TavixAutomatic.h"

@@ -373,11 +373,10 @@ QWidget* TfTavixSettings::BuildValuesPage() {
     auto* joining = new QGroupBox(QStringLiteral("Overlap_and_comparison"), page);
     joining->setObjectName(QStringLiteral("gbOverlapAndComparison"));
     auto* joiningLayout = new QVBoxLayout(joining);
-    cbEstimateOverlap =
-        CheckBox("cbEstimateOverlap", "Estimate_overlap_from_the_maps", joining);
+    cbEstimateOverlap = CheckBox("cbEstimateOverlap", "Estimate_overlap_from_the_maps", joining);
     cbBandOnDetail = CheckBox("cbBandOnDetail", "Place_search_band_on_detail", joining);
-    rgComparison = RadioGroup("rgComparison", "Compare_pixels_by",
-                              {"palette_index", "brightness"}, joining);
+    rgComparison =
+        RadioGroup("rgComparison", "Compare_pixels_by", {"palette_index", "brightness"}, joining);
     joiningLayout->addWidget(cbEstimateOverlap);
     joiningLayout->addWidget(cbBandOnDetail);
     joiningLayout->addWidget(rgComparison);

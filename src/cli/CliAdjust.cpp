@@ -121,14 +121,16 @@ int RunRotate(std::span<const std::string> args, std::ostream& out, std::ostream
     Call call;
     std::string error;
     const auto usage = [&](const std::string& message) {
-        err << "korvalen-cli rotate: " << message << "\nusage: korvalen-cli rotate IN OUT --angle DEG\n";
+        err << "korvalen-cli rotate: " << message
+            << "\nusage: korvalen-cli rotate IN OUT --angle DEG\n";
         return kBadUsage;
     };
     if (!ParseCall(args, "--angle", call, error))
         return usage(error);
     const std::optional<double> angle = ParseNumber(call.value);
     if (!angle || std::fabs(*angle) > 360)
-        return usage("--angle must be a number of degrees from -360 to 360, not \"" + call.value + "\"");
+        return usage("--angle must be a number of degrees from -360 to 360, not \"" + call.value +
+                     "\"");
     if (!OutputNamed(call.out))
         return usage("OUT must end in .jpg, .jpeg or .bmp");
     Bitmap map;

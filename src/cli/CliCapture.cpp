@@ -32,9 +32,8 @@ std::optional<int> ParseWhole(std::string_view text, int low, int high) {
 
 int CalibrationFormat(const std::string& name) {
     static const std::pair<const char*, int> kFormats[] = {
-        {"map", kOziExplorer}, {"cal", kTouratechQv}, {"geo", kGpsTracker},
-        {"gmw", kGlobalMapper}, {"jpr", kFugawi},     {"world", kWorldFile},
-        {"tab", kMapInfo}};
+        {"map", kOziExplorer}, {"cal", kTouratechQv}, {"geo", kGpsTracker}, {"gmw", kGlobalMapper},
+        {"jpr", kFugawi},      {"world", kWorldFile}, {"tab", kMapInfo}};
     for (const auto& [text, index] : kFormats)
         if (name == text)
             return index;
@@ -64,7 +63,7 @@ int RunCapture(std::span<const std::string> args, std::ostream& out, std::ostrea
             return usage("help");
         if (i + 1 >= args.size())
             return usage(name.rfind("--", 0) == 0 ? "option " + name + " needs a value"
-                                                   : "unexpected " + name);
+                                                  : "unexpected " + name);
         const std::string& value = args[++i];
         std::optional<int> number;
         if (name == "--source") {
@@ -145,8 +144,8 @@ int RunCapture(std::span<const std::string> args, std::ostream& out, std::ostrea
             << " pixels per side\n";
         return kFailed;
     }
-    const bool written = jpeg ? WriteJpegFile(output, result, quality, error)
-                              : WriteBmpFile(output, result, error);
+    const bool written =
+        jpeg ? WriteJpegFile(output, result, quality, error) : WriteBmpFile(output, result, error);
     if (!written) {
         err << "korvalen-cli capture: " << error << "\n";
         return kFailed;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <initializer_list>
 #include <optional>
@@ -424,10 +424,10 @@ bool ParseJoinOptions(Args args, JoinOptions& options, std::string& error) {
             ok = ReadRange(name, value, 1, 100, number, error);
             options.quality = number;
         } else if (name == "--decide") {
-            ok = ReadChoice(name, value,
-                            {{"best", UnattendedDecision::Best},
-                             {"first", UnattendedDecision::First}},
-                            options.decision, error);
+            ok = ReadChoice(
+                name, value,
+                {{"best", UnattendedDecision::Best}, {"first", UnattendedDecision::First}},
+                options.decision, error);
         } else if (name == "--estimate") {
             ok = ReadChoice(name, value, {{"yes", true}, {"no", false}}, s.estimateOverlap, error);
         } else if (name == "--band-on-detail") {
@@ -559,8 +559,8 @@ void PrintJoinNotes(const std::vector<JoinNote>& joins, std::ostream& out) {
                 << (j.estimateTaken ? " taken" : " ambiguous, overlap from the settings");
         else
             out << "no estimate";
-        out << ", band " << (j.bandMoved ? "moved" : "fixed") << ", correlation "
-            << j.correlation << " %";
+        out << ", band " << (j.bandMoved ? "moved" : "fixed") << ", correlation " << j.correlation
+            << " %";
         if (j.runnerUpCorrelation >= 0)
             out << ", runner-up " << j.runnerUpCorrelation << " %";
         if (j.uncertain)
@@ -598,9 +598,9 @@ void PrintJoinJson(const MapMatrix& matrix, const UnattendedJoinReport& report,
     bool first = true;
     for (const tSingleMap& cell : matrix) {
         out << (first ? "\n  " : ",\n  ") << "{\"row\": " << cell.Row << ", \"col\": " << cell.Col
-            << ", \"name\": " << JsonString(cell.Name) << ", \"joined\": "
-            << (cell.Joined ? "true" : "false") << ", \"x\": " << cell.X << ", \"y\": " << cell.Y
-            << ", \"correlation\": " << int{cell.Correlation} << "}";
+            << ", \"name\": " << JsonString(cell.Name)
+            << ", \"joined\": " << (cell.Joined ? "true" : "false") << ", \"x\": " << cell.X
+            << ", \"y\": " << cell.Y << ", \"correlation\": " << int{cell.Correlation} << "}";
         first = false;
     }
     out << "],\n \"joins\": [";
@@ -608,10 +608,11 @@ void PrintJoinJson(const MapMatrix& matrix, const UnattendedJoinReport& report,
     for (const JoinNote& j : report.joins) {
         out << (first ? "\n  " : ",\n  ") << "{\"row\": " << j.row << ", \"col\": " << j.col
             << ", \"accepted\": " << (j.accepted ? "true" : "false")
-            << ", \"correlation\": " << j.correlation << ", \"estimated\": "
-            << (j.estimated ? "true" : "false") << ", \"estimateTaken\": "
-            << (j.estimateTaken ? "true" : "false") << ", \"estimate\": [" << j.estimateX << ", "
-            << j.estimateY << "], \"estimateScore\": " << Fixed(j.estimateScore, 3)
+            << ", \"correlation\": " << j.correlation
+            << ", \"estimated\": " << (j.estimated ? "true" : "false")
+            << ", \"estimateTaken\": " << (j.estimateTaken ? "true" : "false")
+            << ", \"estimate\": [" << j.estimateX << ", " << j.estimateY
+            << "], \"estimateScore\": " << Fixed(j.estimateScore, 3)
             << ", \"estimateMargin\": " << Fixed(j.estimateMargin, 3)
             << ", \"bandMoved\": " << (j.bandMoved ? "true" : "false")
             << ", \"runnerUpCorrelation\": " << j.runnerUpCorrelation

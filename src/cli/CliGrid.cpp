@@ -39,20 +39,19 @@ struct GridOptions {
     GridRequest request;
 };
 
-bool ParseGridOptions(std::span<const std::string> args, GridOptions& options,
-                      std::string& error) {
+bool ParseGridOptions(std::span<const std::string> args, GridOptions& options, std::string& error) {
     struct Number {
         std::string_view name;
         int* target;
         int low, high;
         bool given = false;
     };
-    Number numbers[] = {{"--top", &options.request.TopRows, 0, kMaxGrowth},
-                        {"--bottom", &options.request.BottomRows, 0, kMaxGrowth},
-                        {"--left", &options.request.LeftCols, 0, kMaxGrowth},
-                        {"--right", &options.request.RightCols, 0, kMaxGrowth},
-                        {"--overlap", &options.request.Overlapping, kMinOverlapping,
-                         kMaxOverlapping}};
+    Number numbers[] = {
+        {"--top", &options.request.TopRows, 0, kMaxGrowth},
+        {"--bottom", &options.request.BottomRows, 0, kMaxGrowth},
+        {"--left", &options.request.LeftCols, 0, kMaxGrowth},
+        {"--right", &options.request.RightCols, 0, kMaxGrowth},
+        {"--overlap", &options.request.Overlapping, kMinOverlapping, kMaxOverlapping}};
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -141,10 +140,9 @@ int RunGrid(std::span<const std::string> args, std::ostream& out, std::ostream& 
     }
     // The grid files go where --out names, or beside the root file.
     const fs::path rootPath = options.root;
-    const GridFileNames names =
-        GridFileNamesFor(rootPath.filename().string(),
-                         options.out.empty() ? rootPath.parent_path()
-                                             : fs::path(options.out).parent_path());
+    const GridFileNames names = GridFileNamesFor(
+        rootPath.filename().string(),
+        options.out.empty() ? rootPath.parent_path() : fs::path(options.out).parent_path());
     const fs::path kml = options.out.empty() ? names.ProposedKml : fs::path(options.out);
     std::error_code ec1, ec2;
     if (fs::weakly_canonical(kml, ec1) == fs::weakly_canonical(rootPath, ec2) && !ec1 && !ec2) {
@@ -161,13 +159,13 @@ int RunGrid(std::span<const std::string> args, std::ostream& out, std::ostream& 
     const GridRequest& r = options.request;
     out << "grid " << r.NumRows() << " x " << r.NumCols() << " = " << r.NumRows() * r.NumCols()
         << " images, "
-        << FormatDistance(static_cast<double>(GridExtent(r.NumCols(), root.View.ImageWidth,
-                                                         r.Overlapping)),
-                          true, true, true)
+        << FormatDistance(
+               static_cast<double>(GridExtent(r.NumCols(), root.View.ImageWidth, r.Overlapping)),
+               true, true, true)
         << " x "
-        << FormatDistance(static_cast<double>(GridExtent(r.NumRows(), root.View.ImageHeight,
-                                                         r.Overlapping)),
-                          true, true, true)
+        << FormatDistance(
+               static_cast<double>(GridExtent(r.NumRows(), root.View.ImageHeight, r.Overlapping)),
+               true, true, true)
         << (grid.Pattern.Corners ? ", with calibration placemarks" : "") << "\n"
         << DisplayPath(kml) << "\n"
         << DisplayPath(names.PatternFile) << "\n";

@@ -3,12 +3,12 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <system_error>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -209,8 +209,8 @@ int RunPatternJoin(std::span<const std::string> args, std::ostream& out, std::os
     }
     const Settings settings;
     MapMatrix matrix;
-    if (!LoadPatternMatrix(matrix, pattern.NumRows, pattern.NumCols, files,
-                           settings.singleMaps8bit, error)) {
+    if (!LoadPatternMatrix(matrix, pattern.NumRows, pattern.NumCols, files, settings.singleMaps8bit,
+                           error)) {
         err << "korvalen-cli join: " << error << "\n";
         return kFailed;
     }
@@ -246,8 +246,7 @@ int RunPatternJoin(std::span<const std::string> args, std::ostream& out, std::os
         if (ec)
             image = o.out;
         if (!PatternCalibInputs(matrix, pattern, inputs, error) ||
-            !BuildCalibPoints(inputs, result.Width(), result.Height(), calibration.Points,
-                              error) ||
+            !BuildCalibPoints(inputs, result.Width(), result.Height(), calibration.Points, error) ||
             !WriteCalibrationFile(result, image, o.calibrate, calibration, written, error)) {
             err << "korvalen-cli join: " << error << "\n";
             return kFailed;

@@ -44,7 +44,7 @@ struct Settings {
     bool computeTotal = true;
     int minimumCorrelation = 90;
     uint8_t spreadingTolerance = 8;  // suits the brightness comparison of new settings
-    uint8_t overlap = 2;  // target area to search band, in halves
+    uint8_t overlap = 2;             // target area to search band, in halves
     int SearchBandAcross = 50;
     int SearchBandAlong = 50;
     int horizontalOverlap = 100;
@@ -75,8 +75,8 @@ struct Settings {
     int mapImagesOverlap = 10;            // percent
     bool pixelFormat8Bit = false;
     bool saveCalibration = true;
-    uint8_t calibFormat = 1;  // 1 to 7; 0 none
-    std::string tileSource;   // the map view's MBTiles file or tile folder
+    uint8_t calibFormat = 1;    // 1 to 7; 0 none
+    std::string tileSource;     // the map view's MBTiles file or tile folder
     int captureSettleMs = 100;  // the key "settleTime": pause after a view is drawn
 
     bool operator==(const Settings&) const = default;

@@ -32,8 +32,8 @@ ViewExtents DemoTileBounds(const DemoTilePlacement& p) {
     return e;
 }
 
-bool WriteDemoMbTiles(const std::filesystem::path& file, uint32_t seed,
-                      const DemoTilePlacement& p, std::string& error) {
+bool WriteDemoMbTiles(const std::filesystem::path& file, uint32_t seed, const DemoTilePlacement& p,
+                      std::string& error) {
     const int side = p.tiles * kTileSize;
     const QImage picture = DrawDemoMap(side, side, seed);
     if (picture.isNull()) {
@@ -44,8 +44,8 @@ bool WriteDemoMbTiles(const std::filesystem::path& file, uint32_t seed,
     const std::vector<std::pair<std::string, std::string>> metadata = {
         {"name", "Korvalen demo map"},
         {"format", "png"},
-        {"bounds", Number(b.West) + "," + Number(b.South) + "," + Number(b.East) + "," +
-                       Number(b.North)},
+        {"bounds",
+         Number(b.West) + "," + Number(b.South) + "," + Number(b.East) + "," + Number(b.North)},
         {"center", Number((b.West + b.East) / 2) + "," + Number((b.North + b.South) / 2) + "," +
                        std::to_string(p.maxZoom - 2)},
         {"minzoom", std::to_string(p.minZoom)},

@@ -85,8 +85,9 @@ bool WriteDemoPatternRoot(const std::filesystem::path& folder, const DemoPattern
     if (o.rows < 1 || o.cols < 1 || o.rows > 21 || o.cols > 21 || o.overlapping < 10 ||
         o.overlapping > 25 || o.view.width() < 64 || o.view.height() < 64 ||
         o.view.width() > 4096 || o.view.height() > 4096) {
-        error = "a pattern has 1 to 21 rows and columns, 10 to 25 % overlap and views of 64 to "
-                "4096 pixels";
+        error =
+            "a pattern has 1 to 21 rows and columns, 10 to 25 % overlap and views of 64 to "
+            "4096 pixels";
         return false;
     }
     const double f = (100.0 - o.overlapping) / 100.0;
@@ -115,7 +116,8 @@ bool WriteDemoPatternRoot(const std::filesystem::path& folder, const DemoPattern
     std::filesystem::create_directories(folder, code);
     const std::string kml =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-        "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\r\n<Document>\r\n\t<name>root.kml</name>\r\n" +
+        "<kml "
+        "xmlns=\"http://www.opengis.net/kml/2.2\">\r\n<Document>\r\n\t<name>root.kml</name>\r\n" +
         Placemark("top left", latTop, lonLeft, 1200) +
         Placemark("bottom right", latBottom, lonRight, 1200) + "</Document>\r\n</kml>\r\n";
     return WriteFileAtomically(folder / "root.kml", kml, error) &&
@@ -179,8 +181,8 @@ bool CutDemoPattern(const std::filesystem::path& folder, const std::filesystem::
             error = "placemark " + std::to_string(k + 1) + " lies outside the demo map";
             return false;
         }
-        const Bitmap bitmap = BitmapFromImage(
-            picture.copy(shot.x, shot.y, area.view.width(), area.view.height()));
+        const Bitmap bitmap =
+            BitmapFromImage(picture.copy(shot.x, shot.y, area.view.width(), area.view.height()));
         if (!WriteJpegFile(folder / PatternImageName(k + 1, count), bitmap, quality, error))
             return false;
         cut.shots.push_back(shot);

@@ -49,7 +49,7 @@ bool WriteDemoPatternRoot(const std::filesystem::path& folder, const DemoPattern
 // folder/pattern_offsets.txt: every image's position relative to image 1 and the marks' places
 // in the joined map.
 struct DemoShot {
-    int number = 0;  // from 1
+    int number = 0;    // from 1
     int x = 0, y = 0;  // top-left in the demo map
 };
 struct DemoPatternCut {

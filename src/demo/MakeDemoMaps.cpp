@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "demo/DemoPattern.h"
 #include "demo/DemoMbTiles.h"
+#include "demo/DemoPattern.h"
 #include "demo/DemoTiles.h"
 
 namespace {
@@ -65,11 +65,11 @@ int RunPatternMode(const std::string& folder, korvalen::DemoPatternOptions patte
             return 1;
         }
         const korvalen::DemoGrowth g = korvalen::DemoGrowthOf(pattern);
-        std::printf("Wrote %s/root.kml and area.txt. Grow the grid with\n"
-                    "  korvalen-cli grid %s/root.kml --top %d --bottom %d --left %d --right %d "
-                    "--overlap %d\n",
-                    folder.c_str(), folder.c_str(), g.top, g.bottom, g.left, g.right,
-                    pattern.overlapping);
+        std::printf(
+            "Wrote %s/root.kml and area.txt. Grow the grid with\n"
+            "  korvalen-cli grid %s/root.kml --top %d --bottom %d --left %d --right %d "
+            "--overlap %d\n",
+            folder.c_str(), folder.c_str(), g.top, g.bottom, g.left, g.right, pattern.overlapping);
         return 0;
     }
     if (cutPgp.empty())
@@ -180,9 +180,9 @@ int main(int argc, char** argv) {
             return 1;
         }
         const korvalen::ViewExtents b = korvalen::DemoTileBounds(placement);
-        std::printf("Wrote %s, zoom %d to %d, bounds (north, west, south, east) %.6f,%.6f,%.6f,%.6f\n",
-                    file.c_str(), placement.minZoom, placement.maxZoom, b.North, b.West, b.South,
-                    b.East);
+        std::printf(
+            "Wrote %s, zoom %d to %d, bounds (north, west, south, east) %.6f,%.6f,%.6f,%.6f\n",
+            file.c_str(), placement.minZoom, placement.maxZoom, b.North, b.West, b.South, b.East);
     }
     return 0;
 }

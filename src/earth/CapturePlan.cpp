@@ -10,7 +10,9 @@ int PlannedPixels(int viewSide, int count, int overlapPercent) {
            viewSide;
 }
 
-int OverlapPixels(int viewSide, int overlapPercent) { return viewSide * overlapPercent / 100; }
+int OverlapPixels(int viewSide, int overlapPercent) {
+    return viewSide * overlapPercent / 100;
+}
 
 int ResultPixels(int viewSide, int count, int overlapPercent) {
     return ImageOffset(viewSide, count - 1, overlapPercent) + viewSide;
@@ -46,12 +48,12 @@ double KeyedAltitude(double altitude, AltitudeKey key) {
 
 int ViewSideForArea(int viewArea) {
     switch (viewArea) {
-    case 0:
-        return 256;
-    case 2:
-        return 1024;
-    default:
-        return 512;
+        case 0:
+            return 256;
+        case 2:
+            return 1024;
+        default:
+            return 512;
     }
 }
 
@@ -90,29 +92,28 @@ PointKinds CalibrationKinds(int row, int col, int rows, int cols) {
 
 PixelPos KindPixel(int kind, int width, int height) {
     switch (kind) {
-    case 2:
-        return {width, 0};
-    case 3:
-        return {0, height};
-    case 4:
-        return {width, height};
-    case 5:
-        return {width / 2, 0};
-    case 6:
-        return {width / 2, height};
-    case 7:
-        return {0, height / 2};
-    case 8:
-        return {width, height / 2};
-    case 9:
-        return {width / 2, height / 2};
-    default:
-        return {0, 0};
+        case 2:
+            return {width, 0};
+        case 3:
+            return {0, height};
+        case 4:
+            return {width, height};
+        case 5:
+            return {width / 2, 0};
+        case 6:
+            return {width / 2, height};
+        case 7:
+            return {0, height / 2};
+        case 8:
+            return {width, height / 2};
+        case 9:
+            return {width / 2, height / 2};
+        default:
+            return {0, 0};
     }
 }
 
-CellRect OverviewCell(int r, int c, int rows, int cols, int width, int height,
-                      int overlapPercent) {
+CellRect OverviewCell(int r, int c, int rows, int cols, int width, int height, int overlapPercent) {
     const int n = std::max({rows, cols, 1});
     const int cellW = width / n;
     const int cellH = height / n;

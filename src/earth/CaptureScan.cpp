@@ -55,14 +55,16 @@ bool PrepareResultMap(const ScanRequest& request, int viewWidth, int viewHeight,
         error = "The view has no size";
         return false;
     }
-    const int64_t width = int64_t{viewWidth - OverlapPixels(viewWidth, request.OverlapPercent)} *
-                              (request.Cols - 1) + viewWidth;
-    const int64_t height =
-        int64_t{viewHeight - OverlapPixels(viewHeight, request.OverlapPercent)} *
-            (request.Rows - 1) + viewHeight;
+    const int64_t width =
+        int64_t{viewWidth - OverlapPixels(viewWidth, request.OverlapPercent)} * (request.Cols - 1) +
+        viewWidth;
+    const int64_t height = int64_t{viewHeight - OverlapPixels(viewHeight, request.OverlapPercent)} *
+                               (request.Rows - 1) +
+                           viewHeight;
     if (width > Bitmap::kMaxSide || height > Bitmap::kMaxSide ||
         static_cast<uint64_t>(Bitmap::StrideFor(static_cast<int>(width), request.Format)) *
-                static_cast<uint64_t>(height) > Bitmap::kMaxBytes) {
+                static_cast<uint64_t>(height) >
+            Bitmap::kMaxBytes) {
         error = "The map of " + std::to_string(width) + " x " + std::to_string(height) +
                 " pixels is too large";
         return false;

@@ -13,9 +13,9 @@ bool EarthVersionAccepted(int major, int minor, int build, int appType) {
 }
 
 const char* EarthApplicationName(int appType) {
-    static const char* const kNames[] = {"Map view Enterprise", "Map view Pro", "Map view Plus",
-                                         "Map view ?",          "Map view ??",  "Map view",
-                                         "UNKNOWN"};
+    static const char* const kNames[] = {
+        "Map view Enterprise", "Map view Pro", "Map view Plus", "Map view ?",
+        "Map view ??",         "Map view",     "UNKNOWN"};
     if (appType < 0 || appType > 6)
         return "UNKNOWN";
     return kNames[appType];

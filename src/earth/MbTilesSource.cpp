@@ -37,8 +37,7 @@ public:
         return true;
     }
 
-    bool ReadTile(int zoom, int x, int y, std::vector<uint8_t>& data,
-                  std::string& error) override {
+    bool ReadTile(int zoom, int x, int y, std::vector<uint8_t>& data, std::string& error) override {
         error.clear();
         if (zoom < 0 || zoom > kMaxTileZoom)
             return false;

@@ -52,8 +52,8 @@ bool Fill(Database& d, const std::vector<std::pair<std::string, std::string>>& m
         }
     }
     Statement tiles;
-    if (sqlite3_prepare_v2(d.db, "INSERT INTO tiles VALUES (?, ?, ?, ?)", -1, &tiles.st,
-                           nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(d.db, "INSERT INTO tiles VALUES (?, ?, ?, ?)", -1, &tiles.st, nullptr) !=
+        SQLITE_OK) {
         error = sqlite3_errmsg(d.db);
         return false;
     }
@@ -70,9 +70,10 @@ bool Fill(Database& d, const std::vector<std::pair<std::string, std::string>>& m
             return false;
         }
     }
-    return d.Exec("CREATE UNIQUE INDEX tile_index ON tiles (zoom_level, tile_column, tile_row);"
-                  "CREATE UNIQUE INDEX name ON metadata (name); COMMIT;",
-                  error);
+    return d.Exec(
+        "CREATE UNIQUE INDEX tile_index ON tiles (zoom_level, tile_column, tile_row);"
+        "CREATE UNIQUE INDEX name ON metadata (name); COMMIT;",
+        error);
 }
 
 }  // namespace

@@ -3,18 +3,18 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWheelEvent>
 #include <QPointer>
+#include <QWheelEvent>
 #include <cmath>
 #include <cstring>
 
 #include "app/Dialogs.h"
 #include "app/MatrixDrawing.h"
 #include "core/Translator.h"
-#include "images/PixelConvert.h"
 #include "earth/TileMapView.h"
 #include "earth/TileSource.h"
 #include "earth/ViewGeometry.h"
+#include "images/PixelConvert.h"
 
 namespace korvalen {
 
@@ -81,7 +81,12 @@ void TGEPanel::ConnectStep() {
                 QPointer<TGEPanel> self(this);
                 mapView_->SetTileArrived([self] {
                     QMetaObject::invokeMethod(
-                        qApp, [self] { if (self) self->update(); }, Qt::QueuedConnection);
+                        qApp,
+                        [self] {
+                            if (self)
+                                self->update();
+                        },
+                        Qt::QueuedConnection);
                 });
             }
             VersionMajor = GEApp->VersionMajor();
@@ -98,18 +103,18 @@ void TGEPanel::ConnectStep() {
                 }
                 const QString text =
                     Text("Your Application: %s - version (%d.%d.%d) is not compatible.")
-                        .replace(QStringLiteral("%s"), QString::fromLatin1(EarthApplicationName(AppType)))
+                        .replace(QStringLiteral("%s"),
+                                 QString::fromLatin1(EarthApplicationName(AppType)))
                         .replace(QStringLiteral("%d.%d.%d"), QStringLiteral("%1.%2.%3")
                                                                  .arg(VersionMajor)
                                                                  .arg(VersionMinor)
                                                                  .arg(VersionBuild)) +
                     QStringLiteral("\r\n") +
                     Text("At_least version %d.%d.%d needed!")
-                        .replace(QStringLiteral("%d.%d.%d"),
-                                 QStringLiteral("%1.%2.%3")
-                                     .arg(kMinVersionMajor)
-                                     .arg(kMinVersionMinor)
-                                     .arg(kMinVersionBuild)) +
+                        .replace(QStringLiteral("%d.%d.%d"), QStringLiteral("%1.%2.%3")
+                                                                 .arg(kMinVersionMajor)
+                                                                 .arg(kMinVersionMinor)
+                                                                 .arg(kMinVersionBuild)) +
                     QStringLiteral("\r\n") + Text("Please use break_button");
                 Incompatible = true;
                 DropApplication();
@@ -130,8 +135,8 @@ void TGEPanel::ConnectStep() {
         if (GEApp->IsInitialized() > 0 && GEApp->IsOnline() > 0) {
             ConnectTimer.stop();
             if (!Attached) {
-                MainWindowTitle = QString::fromStdString(
-                    mapView_ ? mapView_->Source().Description : std::string("map view"));
+                MainWindowTitle = QString::fromStdString(mapView_ ? mapView_->Source().Description
+                                                                  : std::string("map view"));
                 Attach();
             }
             if (RenderWnd == 0) {
@@ -163,11 +168,12 @@ void TGEPanel::FailedAttempt() {
         }
         Incompatible = true;
         emit ReadyChanged();
-        dialogs_.Message(Text("A connection with Google Earth could_not be_established.") +
-                         QStringLiteral("\r\n") +
-                         Text("Try_yourself to_register Google Earth application_interface (API)") +
-                         QStringLiteral("\r\n") + Text("Please, take_a_look_at the_documentation") +
-                         (lastError_.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + lastError_));
+        dialogs_.Message(
+            Text("A connection with Google Earth could_not be_established.") +
+            QStringLiteral("\r\n") +
+            Text("Try_yourself to_register Google Earth application_interface (API)") +
+            QStringLiteral("\r\n") + Text("Please, take_a_look_at the_documentation") +
+            (lastError_.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + lastError_));
         return;
     }
     ConnectTimer.start();
@@ -249,7 +255,9 @@ void TGEPanel::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void TGEPanel::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void TGEPanel::mouseReleaseEvent(QMouseEvent*) {
+    dragging_ = false;
+}
 
 void TGEPanel::wheelEvent(QWheelEvent* event) {
     if (!GEApp || !Ready)

@@ -109,9 +109,13 @@ QString TfTavixGE::Text(const char* source) const {
     return QString::fromStdString(TranslateText(source, state_.Language()));
 }
 
-QString TfTavixGE::MapName() const { return leMapName->text(); }
+QString TfTavixGE::MapName() const {
+    return leMapName->text();
+}
 
-int TfTavixGE::Overlap() const { return std::clamp(state_.settings.mapImagesOverlap, 0, 50); }
+int TfTavixGE::Overlap() const {
+    return std::clamp(state_.settings.mapImagesOverlap, 0, 50);
+}
 
 void TfTavixGE::BuildForm() {
     resize(kDesignWidth, kDesignHeight);
@@ -691,7 +695,9 @@ void TfTavixGE::bbBreakClick() {
     close();
 }
 
-void TfTavixGE::sbProgressClick() { StreamingBrokenFlag = true; }
+void TfTavixGE::sbProgressClick() {
+    StreamingBrokenFlag = true;
+}
 
 bool TfTavixGE::CloseQuery() {
     if (ScanCompleted || ge->Incompatible)
@@ -740,10 +746,16 @@ void TfTavixGE::reject() {
     QDialog::reject();
 }
 
-int TfTavixGE::ViewWidth() const { return ge->width(); }
-int TfTavixGE::ViewHeight() const { return ge->height(); }
+int TfTavixGE::ViewWidth() const {
+    return ge->width();
+}
+int TfTavixGE::ViewHeight() const {
+    return ge->height();
+}
 
-bool TfTavixGE::CaptureView(Bitmap& bitmap) { return ge->CaptureView(bitmap); }
+bool TfTavixGE::CaptureView(Bitmap& bitmap) {
+    return ge->CaptureView(bitmap);
+}
 
 void TfTavixGE::Wait(int ms) {
     QElapsedTimer timer;

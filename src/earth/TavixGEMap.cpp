@@ -41,7 +41,7 @@ void TfTavixGEMap::DrawGrid(int rows, int cols) {
     GridRows = rows;
     GridCols = cols;
     picture_ = Snapshot.IsEmpty() ? QImage(std::max(SnapshotWidth, 1), std::max(SnapshotHeight, 1),
-                                          QImage::Format_RGB888)
+                                           QImage::Format_RGB888)
                                   : BitmapAsImage(Snapshot).convertToFormat(QImage::Format_RGB888);
     if (Snapshot.IsEmpty())
         picture_.fill(Qt::black);

@@ -135,7 +135,9 @@ int TileMapView::ZoomFor(double lonPerPixel) const {
     return ZoomForScale(lonPerPixel, source_->MinZoom, source_->MaxZoom);
 }
 
-CameraInfo TileMapView::GetCamera(int) { return camera_; }
+CameraInfo TileMapView::GetCamera(int) {
+    return camera_;
+}
 
 void TileMapView::SetCamera(const CameraInfo& camera, double) {
     if (!std::isfinite(camera.FocusPointLatitude) || !std::isfinite(camera.FocusPointLongitude) ||
@@ -151,7 +153,9 @@ void TileMapView::SetCamera(const CameraInfo& camera, double) {
     Plan();
 }
 
-ViewExtents TileMapView::GetViewExtents() { return geometry_.Extents(camera_); }
+ViewExtents TileMapView::GetViewExtents() {
+    return geometry_.Extents(camera_);
+}
 
 PointOnTerrain TileMapView::GetPointOnTerrainFromScreenCoords(double x, double y) {
     return geometry_.PointAt(camera_, x, y);
@@ -264,17 +268,18 @@ bool TileMapView::Render(Bitmap& bitmap) {
     const ViewExtents e = geometry_.Extents(camera_);
     Bitmap rendered(geometry_.Width, geometry_.Height, PixelFormat::Bits24);
     const double lonPerPixel = geometry_.LonDegreesPerPixel(camera_.Range);
-    DrawTiles(ZoomFor(lonPerPixel), e.North, e.West, geometry_.LatDegreesPerPixel(camera_.Range),
-              lonPerPixel,
-              [this](const TileKey& key) -> std::shared_ptr<const Bitmap> {
-                  std::lock_guard lock(mutex_);
-                  auto it = cache_.find(key);
-                  if (it == cache_.end())
-                      return nullptr;
-                  it->second.lastUse = ++useClock_;
-                  return it->second.bitmap;
-              },
-              rendered);
+    DrawTiles(
+        ZoomFor(lonPerPixel), e.North, e.West, geometry_.LatDegreesPerPixel(camera_.Range),
+        lonPerPixel,
+        [this](const TileKey& key) -> std::shared_ptr<const Bitmap> {
+            std::lock_guard lock(mutex_);
+            auto it = cache_.find(key);
+            if (it == cache_.end())
+                return nullptr;
+            it->second.lastUse = ++useClock_;
+            return it->second.bitmap;
+        },
+        rendered);
     return Finish(rendered, bitmap);
 }
 
@@ -283,8 +288,9 @@ bool TileMapView::RenderArea(double north, double west, double latPerPixel, doub
     if (bitmap.IsEmpty())
         return false;
     Bitmap rendered(bitmap.Width(), bitmap.Height(), PixelFormat::Bits24);
-    DrawTiles(ZoomFor(lonPerPixel), north, west, latPerPixel, lonPerPixel,
-              [this](const TileKey& key) { return LoadTile(key); }, rendered);
+    DrawTiles(
+        ZoomFor(lonPerPixel), north, west, latPerPixel, lonPerPixel,
+        [this](const TileKey& key) { return LoadTile(key); }, rendered);
     return Finish(rendered, bitmap);
 }
 

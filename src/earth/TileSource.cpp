@@ -20,8 +20,7 @@ constexpr uintmax_t kMaxTileBytes = 4 << 20;
 class FolderTileSource : public TileSource {
 public:
     explicit FolderTileSource(fs::path folder) : folder_(std::move(folder)) {}
-    bool ReadTile(int zoom, int x, int y, std::vector<uint8_t>& data,
-                  std::string& error) override {
+    bool ReadTile(int zoom, int x, int y, std::vector<uint8_t>& data, std::string& error) override {
         error.clear();
         const fs::path base = folder_ / std::to_string(zoom) / std::to_string(x);
         for (const char* ext : {".png", ".jpg", ".jpeg"}) {
@@ -56,10 +55,10 @@ std::optional<ViewExtents> ParseBounds(const std::string& text, bool mbtilesOrde
             return std::nullopt;
         p = end + 1;
     }
-    ViewExtents e = mbtilesOrder ? ViewExtents{v[3], v[1], v[2], v[0]}
-                                 : ViewExtents{v[0], v[2], v[3], v[1]};
-    if (e.North <= e.South || e.East <= e.West || e.North > 90 || e.South < -90 ||
-        e.West < -180 || e.East > 180)
+    ViewExtents e =
+        mbtilesOrder ? ViewExtents{v[3], v[1], v[2], v[0]} : ViewExtents{v[0], v[2], v[3], v[1]};
+    if (e.North <= e.South || e.East <= e.West || e.North > 90 || e.South < -90 || e.West < -180 ||
+        e.East > 180)
         return std::nullopt;
     return e;
 }
@@ -75,7 +74,8 @@ std::unique_ptr<TileSource> OpenTileFolder(const std::string& folder, std::strin
     int minZoom = kMaxTileZoom, maxZoom = -1;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.empty() || name.size() > 2 || name.find_first_not_of("0123456789") != std::string::npos)
+        if (name.empty() || name.size() > 2 ||
+            name.find_first_not_of("0123456789") != std::string::npos)
             continue;
         const int z = std::atoi(name.c_str());
         minZoom = std::min(minZoom, z);

@@ -6,10 +6,14 @@
 
 namespace korvalen {
 namespace {
-double WorldSize(int zoom) { return std::ldexp(double{kTileSize}, zoom); }
+double WorldSize(int zoom) {
+    return std::ldexp(double{kTileSize}, zoom);
+}
 }  // namespace
 
-double LonToWorldX(double lon, int zoom) { return (lon + 180) / 360 * WorldSize(zoom); }
+double LonToWorldX(double lon, int zoom) {
+    return (lon + 180) / 360 * WorldSize(zoom);
+}
 
 double LatToWorldY(double lat, int zoom) {
     const double phi = lat * std::numbers::pi / 180;
@@ -17,7 +21,9 @@ double LatToWorldY(double lat, int zoom) {
     return (0.5 - y / (2 * std::numbers::pi)) * WorldSize(zoom);
 }
 
-double WorldXToLon(double x, int zoom) { return x / WorldSize(zoom) * 360 - 180; }
+double WorldXToLon(double x, int zoom) {
+    return x / WorldSize(zoom) * 360 - 180;
+}
 
 double WorldYToLat(double y, int zoom) {
     const double n = std::numbers::pi * (1 - 2 * y / WorldSize(zoom));

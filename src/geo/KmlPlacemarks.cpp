@@ -215,8 +215,7 @@ void ScanPlacemarkText(std::string_view text, PlacemarkFile& file) {
     }
 }
 
-bool ReadPlacemarkFile(const std::filesystem::path& path, PlacemarkFile& file,
-                       std::string& error) {
+bool ReadPlacemarkFile(const std::filesystem::path& path, PlacemarkFile& file, std::string& error) {
     std::vector<uint8_t> data;
     if (!ReadWholeFile(path, data, error, kMaxPlacemarkFileBytes))
         return false;

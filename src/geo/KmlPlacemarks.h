@@ -37,8 +37,8 @@ bool ParseInteger(std::string_view text, int32_t& value);
 struct PlacemarkFile {
     std::vector<std::string> Lines;
     std::vector<tGEPlacemark> Placemarks;
-    bool IsKml = false;        // a "kml" element was opened
-    int32_t EyeAltitude = 0;   // the last "range" read, metres
+    bool IsKml = false;       // a "kml" element was opened
+    int32_t EyeAltitude = 0;  // the last "range" read, metres
 };
 
 // Reads a file as the placemark grid does. Files above this size are refused unread; a line
@@ -51,7 +51,7 @@ void ScanPlacemarkText(std::string_view text, PlacemarkFile& file);
 // The root view spanned by the first two placemarks.
 struct RootView {
     double LatTop = 0, LatBottom = 0, LonLeft = 0, LonRight = 0;
-    int64_t ImageWidth = 0;   // metres on the ground, across the middle
+    int64_t ImageWidth = 0;  // metres on the ground, across the middle
     int64_t ImageHeight = 0;
 };
 RootView RootViewOf(const tGEPlacemark& a, const tGEPlacemark& b);

@@ -27,8 +27,8 @@ bool CornerPixelsInResult(const MapMatrix& matrix, int overlapping,
             error = "the corner view of P" + std::to_string(i + 1) + " is not placed";
             return false;
         }
-        const CornerPixel inView = CornerPixelsInViews(view->Bitmap->Width(),
-                                                       view->Bitmap->Height(), overlapping)[i];
+        const CornerPixel inView =
+            CornerPixelsInViews(view->Bitmap->Width(), view->Bitmap->Height(), overlapping)[i];
         pixels[i] = {view->X + inView.X, view->Y + inView.Y};
     }
     return true;

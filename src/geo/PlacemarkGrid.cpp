@@ -86,9 +86,8 @@ PlacemarkGrid GrowPlacemarkGrid(const RootView& root, const GridRequest& raw) {
         const double bottom = p.RootLat - request.BottomRows * p.DeltaLat - p.DeltaLat / 2;
         const double left = p.RootLon - request.LeftCols * p.DeltaLon - p.DeltaLon / 2;
         const double right = p.RootLon + request.RightCols * p.DeltaLon + p.DeltaLon / 2;
-        std::array<GridCorner, 4> corners = {
-            GridCorner{top, left}, GridCorner{top, right}, GridCorner{bottom, left},
-            GridCorner{bottom, right}};
+        std::array<GridCorner, 4> corners = {GridCorner{top, left}, GridCorner{top, right},
+                                             GridCorner{bottom, left}, GridCorner{bottom, right}};
         for (size_t i = 0; i < 4; ++i)
             grid.Placemarks.push_back(
                 {"P" + std::to_string(i + 1), corners[i].Lat, corners[i].Lon, true});

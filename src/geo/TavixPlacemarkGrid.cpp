@@ -196,18 +196,19 @@ void TfPlacemarkGrid::RefreshDisplay() {
     for (QGroupBox* step : {pStep2, pStep3, pStep4, pStep5})
         step->setVisible(Loaded);
     const QLocale locale;
-    const char separator = locale.decimalPoint().isEmpty() ? '.' : locale.decimalPoint()[0].toLatin1();
+    const char separator =
+        locale.decimalPoint().isEmpty() ? '.' : locale.decimalPoint()[0].toLatin1();
     const bool metric = state_.settings.IsMetric;
     auto distance = [&](double metres, bool large) {
-        return QString::fromStdString(FormatDistance(metres, metric, large, true,
-                                                     separator ? separator : '.'));
+        return QString::fromStdString(
+            FormatDistance(metres, metric, large, true, separator ? separator : '.'));
     };
     const GridRequest r = Request();
     const int images = r.NumRows() * r.NumCols();
     if (!Loaded) {
-        for (QLineEdit* edit : {eLatTop, eLonLeft, eLonRight, eLatBottom, eEyeAlt, eImageWidth,
-                                eImageHeight, eNumCols, eNumRows, eGridWidth, eGridHeight,
-                                eNumImages})
+        for (QLineEdit* edit :
+             {eLatTop, eLonLeft, eLonRight, eLatBottom, eEyeAlt, eImageWidth, eImageHeight,
+              eNumCols, eNumRows, eGridWidth, eGridHeight, eNumImages})
             edit->clear();
         lFileName->clear();
         lHugeNumber->setVisible(false);
@@ -229,7 +230,8 @@ void TfPlacemarkGrid::RefreshDisplay() {
             static_cast<double>(GridExtent(r.NumRows(), v.ImageHeight, r.Overlapping)), true));
         eNumImages->setText(QString::number(images));
         const bool huge = images >= kHugeImageCount;
-        eNumImages->setStyleSheet(huge ? QStringLiteral("color: red;") : QStringLiteral("color: black;"));
+        eNumImages->setStyleSheet(huge ? QStringLiteral("color: red;")
+                                       : QStringLiteral("color: black;"));
         lHugeNumber->setVisible(huge);
     }
     cbCalibrationPlacemarks->setEnabled(Loaded && r.CalibrationPossible());
@@ -264,8 +266,8 @@ void TfPlacemarkGrid::bbLoadClick() {
 void TfPlacemarkGrid::bbSaveClick() {
     if (!Loaded)
         return;
-    const GridFileNames names =
-        GridFileNamesFor(PlacemarkFileName, ToPath(QString::fromStdString(state_.settings.PlacemarksDirectory)));
+    const GridFileNames names = GridFileNamesFor(
+        PlacemarkFileName, ToPath(QString::fromStdString(state_.settings.PlacemarksDirectory)));
     Dialogs::FileRequest request;
     request.title = Text("Save placemark_grid_file");
     request.filter = kKmlFilter;

@@ -29,8 +29,8 @@ public:
 
     // The state of the form.
     bool Loaded = false;
-    RootPlacemarkFile Root;           // lines, placemarks and eye altitude of the loaded file
-    std::string PlacemarkFileName;    // without its folder
+    RootPlacemarkFile Root;         // lines, placemarks and eye altitude of the loaded file
+    std::string PlacemarkFileName;  // without its folder
     GridRequest Request() const;
 
     // Shows the values of the loaded file and of the grid; empties them when nothing is loaded.

@@ -19,10 +19,16 @@ inline constexpr int kStripGap = 3;
 inline constexpr int kCutLightening = 64;
 
 // |v| x 100 truncated is 0: too small an angle to turn by.
-inline bool CloseToZero(double v) { return static_cast<long long>(std::fabs(v) * 100) == 0; }
+inline bool CloseToZero(double v) {
+    return static_cast<long long>(std::fabs(v) * 100) == 0;
+}
 
-inline QString TwoDecimals(double v) { return QLocale().toString(v, 'f', 2); }
+inline QString TwoDecimals(double v) {
+    return QLocale().toString(v, 'f', 2);
+}
 
-inline PixelPos Pos(QPoint p) { return {p.x(), p.y()}; }
+inline PixelPos Pos(QPoint p) {
+    return {p.x(), p.y()};
+}
 
 }  // namespace korvalen::adjust

@@ -12,10 +12,10 @@ namespace korvalen {
 namespace {
 
 constexpr Rgb kFill{0, 255, 255};
-constexpr int kPatch = 48;          // side of a matched patch, full resolution
-constexpr int kCoarse = 4;          // reduction of the first, exhaustive search
-constexpr int kRefine = 6;          // full-resolution search radius around the coarse hit
-constexpr double kMinNcc = 0.75;    // a weaker match says nothing
+constexpr int kPatch = 48;        // side of a matched patch, full resolution
+constexpr int kCoarse = 4;        // reduction of the first, exhaustive search
+constexpr int kRefine = 6;        // full-resolution search radius around the coarse hit
+constexpr double kMinNcc = 0.75;  // a weaker match says nothing
 constexpr int kMaxPatches = 24;
 constexpr double kMaxDegrees = 3.5;
 constexpr int kWorkingSide = 1600;  // larger maps are searched reduced to about this
@@ -247,17 +247,19 @@ std::optional<double> MeasureOnce(const Bitmap& map, const Grey& strip, const Gr
             if (t < 20)
                 continue;  // blank paper
             const int pos = left ? y : x;
-            const int k = std::min(stretches - 1, pos * stretches / std::max(1, along - kPatch + 1));
+            const int k =
+                std::min(stretches - 1, pos * stretches / std::max(1, along - kPatch + 1));
             byStretch[static_cast<size_t>(k)].push_back({x, y, t});
         }
     std::vector<Match> matches;
     const int perStretch = std::max(1, kMaxPatches / stretches);
     for (auto& candidates : byStretch) {
         // Nearest the edge first: that part overlaps the strip surely.
-        std::sort(candidates.begin(), candidates.end(), [&](const Candidate& a, const Candidate& b) {
-            const int da = left ? a.x : a.y, db = left ? b.x : b.y;
-            return da / kPatch != db / kPatch ? da < db : a.texture > b.texture;
-        });
+        std::sort(candidates.begin(), candidates.end(),
+                  [&](const Candidate& a, const Candidate& b) {
+                      const int da = left ? a.x : a.y, db = left ? b.x : b.y;
+                      return da / kPatch != db / kPatch ? da < db : a.texture > b.texture;
+                  });
         int taken = 0;
         for (const Candidate& c : candidates) {
             if (taken >= perStretch)

@@ -15,7 +15,9 @@ constexpr const char* kCalibration = "calibration";
 constexpr const char* kCornerKeys[4][2] = {
     {"P1lat", "P1lon"}, {"P2lat", "P2lon"}, {"P3lat", "P3lon"}, {"P4lat", "P4lon"}};
 
-bool IsCorner(double value) { return std::isfinite(value) && value <= 1000; }
+bool IsCorner(double value) {
+    return std::isfinite(value) && value <= 1000;
+}
 
 }  // namespace
 
@@ -23,8 +25,8 @@ std::string FormatPatternFloat(double value) {
     if (!std::isfinite(value))
         value = 0;
     char buffer[64];
-    auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                   std::chars_format::general, 15);
+    auto [ptr, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     return ec == std::errc() ? std::string(buffer, ptr) : std::string("0");
 }
 

@@ -47,9 +47,9 @@ bool WriteGridPattern(const std::filesystem::path& path, const GridPattern& patt
 // What reading a pattern file found.
 enum class PatternStatus {
     Ok,
-    Unreadable,     // the file could not be read (error says why)
-    NotAPattern,    // no section "grid"
-    BadParameter,   // no images, a side above kMaxPatternSide, or overlap outside 10 to 25
+    Unreadable,    // the file could not be read (error says why)
+    NotAPattern,   // no section "grid"
+    BadParameter,  // no images, a side above kMaxPatternSide, or overlap outside 10 to 25
 };
 struct PatternReading {
     PatternStatus Status = PatternStatus::Unreadable;

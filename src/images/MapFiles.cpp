@@ -7,8 +7,8 @@
 #include "images/BmpCodec.h"
 #include "images/FileAccess.h"
 #include "images/JpegCodec.h"
-#include "images/PngCodec.h"
 #include "images/PixelConvert.h"
+#include "images/PngCodec.h"
 
 namespace korvalen {
 namespace fs = std::filesystem;

@@ -7,7 +7,9 @@
 namespace korvalen {
 
 // Nearest integer, halves to the even neighbour.
-inline double RoundHalfEven(double v) { return std::nearbyint(v); }
+inline double RoundHalfEven(double v) {
+    return std::nearbyint(v);
+}
 
 // Size of a W x H bitmap turned by an angle in degrees.
 struct RotatedSize {

@@ -68,8 +68,9 @@ void TfAdjust::PicturePressed(QPoint p, Qt::MouseButton button) {
             break;
         case kCutSecond:
             second_ = clamped;
-            cutRect_ = QRect(QPoint(std::min(first_.x(), second_.x()), std::min(first_.y(), second_.y())),
-                             QPoint(std::max(first_.x(), second_.x()), std::max(first_.y(), second_.y())));
+            cutRect_ =
+                QRect(QPoint(std::min(first_.x(), second_.x()), std::min(first_.y(), second_.y())),
+                      QPoint(std::max(first_.x(), second_.x()), std::max(first_.y(), second_.y())));
             AskCut();
             return;
         case kLineFirst:
@@ -153,7 +154,8 @@ void TfAdjust::PictureMoved(QPoint p) {
                                 std::min(AdjustMap.Height() - 1, cy + hh)));
     }
     if (mode_ >= kSourceFirst && mode_ <= kSeamTarget) {
-        const bool wantsMap = mode_ == kSourceFirst || mode_ == kSourceSecond || mode_ == kSeamSource;
+        const bool wantsMap =
+            mode_ == kSourceFirst || mode_ == kSourceSecond || mode_ == kSeamSource;
         const bool accepted = wantsMap ? InMap(p) : InStrip(p);
         iCommonMap->setCursor(accepted ? Qt::CrossCursor : Qt::ForbiddenCursor);
     } else if (mode_ != kIdle) {
@@ -165,7 +167,9 @@ void TfAdjust::PictureMoved(QPoint p) {
 
 // ---- Picture --------------------------------------------------------------------------------
 
-AdjustPicture* TfAdjust::CurrentPicture() const { return CommonView() ? iCommonMap : iMap; }
+AdjustPicture* TfAdjust::CurrentPicture() const {
+    return CommonView() ? iCommonMap : iMap;
+}
 
 void TfAdjust::LayoutCommon() {
     const Bitmap* strip = ModeStrip();
@@ -184,7 +188,8 @@ void TfAdjust::LayoutCommon() {
         return;
     }
     stripOrigin_ = QPoint();
-    mapOrigin_ = left ? QPoint(strip->Width() + kStripGap, 0) : QPoint(0, strip->Height() + kStripGap);
+    mapOrigin_ =
+        left ? QPoint(strip->Width() + kStripGap, 0) : QPoint(0, strip->Height() + kStripGap);
 }
 
 void TfAdjust::ShowPicture() {
@@ -194,9 +199,9 @@ void TfAdjust::ShowPicture() {
         const QRect stripRect(stripOrigin_, QSize(strip->Width(), strip->Height()));
         const QRect mapRect(mapOrigin_, mapPartSize_);
         const QRect all = stripRect.united(mapRect);
-        iCommonMap->SetLayers({{strip, stripOrigin_, stripRect.size()},
-                               {&AdjustMap, mapOrigin_, mapPartSize_}},
-                              QSize(all.right() + 1, all.bottom() + 1), kCommonBackground);
+        iCommonMap->SetLayers(
+            {{strip, stripOrigin_, stripRect.size()}, {&AdjustMap, mapOrigin_, mapPartSize_}},
+            QSize(all.right() + 1, all.bottom() + 1), kCommonBackground);
     } else {
         iMap->SetLayers({{&AdjustMap, QPoint(), QSize(AdjustMap.Width(), AdjustMap.Height())}},
                         QSize(AdjustMap.Width(), AdjustMap.Height()), kScrollBoxColour);

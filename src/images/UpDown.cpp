@@ -6,7 +6,6 @@
 
 namespace korvalen {
 
-
 UpDown::UpDown(int min, int max, int step, int position, QWidget* parent)
     : QWidget(parent), min_(min), max_(max), step_(step), position_(position) {
     auto* layout = new QVBoxLayout(this);

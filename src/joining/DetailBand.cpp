@@ -36,8 +36,8 @@ void FitBandIntoOverlap(JoinPrediction& p, Point offset, const Bitmap& newMap,
         return;
     const int64_t pixels = int64_t{along} * across;
     along = static_cast<int>(alongRoom);
-    across = static_cast<int>(std::clamp<int64_t>(pixels / alongRoom, across,
-                                                  std::max<int64_t>(acrossRoom, across)));
+    across = static_cast<int>(
+        std::clamp<int64_t>(pixels / alongRoom, across, std::max<int64_t>(acrossRoom, across)));
 }
 
 }  // namespace
@@ -77,7 +77,8 @@ std::optional<Point> PlaceBandOnDetail(const Bitmap& map, int width, int height,
         for (int x = 0; x < allowed.Columns(); ++x) {
             const int64_t detail =
                 at(x + width, y + height) - at(x, y + height) - at(x + width, y) + at(x, y);
-            const int64_t distance = int64_t{x - midX} * (x - midX) + int64_t{y - midY} * (y - midY);
+            const int64_t distance =
+                int64_t{x - midX} * (x - midX) + int64_t{y - midY} * (y - midY);
             if (detail > best || (detail == best && distance < bestDistance)) {
                 best = detail;
                 bestDistance = distance;
@@ -89,8 +90,7 @@ std::optional<Point> PlaceBandOnDetail(const Bitmap& map, int width, int height,
 }
 
 PositionRange BandPositionsInOverlap(Point offset, int mapWidth, int mapHeight, int targetWidth,
-                                     int targetHeight, int bandWidth, int bandHeight,
-                                     int margin) {
+                                     int targetHeight, int bandWidth, int bandHeight, int margin) {
     const int64_t left = std::max<int64_t>(0, -int64_t{offset.x}) + margin;
     const int64_t top = std::max<int64_t>(0, -int64_t{offset.y}) + margin;
     const int64_t right =
@@ -157,8 +157,8 @@ JoinEstimate RefinePrediction(JoinPrediction& prediction, const Bitmap& newMap,
         }
     }
     prediction.ExpectedPos = prediction.BandPos + offset;
-    prediction.BandCentre = prediction.BandPos +
-                            Point{prediction.BandWidth / 2, prediction.BandHeight / 2};
+    prediction.BandCentre =
+        prediction.BandPos + Point{prediction.BandWidth / 2, prediction.BandHeight / 2};
     return info;
 }
 

@@ -21,8 +21,7 @@ std::optional<Point> PlaceBandOnDetail(const Bitmap& map, int width, int height,
 // (targetWidth x targetHeight) that keep the band inside both pictures, margin pixels clear of
 // their edges.
 PositionRange BandPositionsInOverlap(Point offset, int mapWidth, int mapHeight, int targetWidth,
-                                     int targetHeight, int bandWidth, int bandHeight,
-                                     int margin);
+                                     int targetHeight, int bandWidth, int bandHeight, int margin);
 
 // Which of the additions to the prediction of an ordinary join are switched on.
 struct RefineOptions {

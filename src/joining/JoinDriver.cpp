@@ -208,9 +208,9 @@ JoinDriver::JoinOutcome JoinDriver::JoinCell(int row, int col) {
     const Settings& settings = state_.settings;
     // A grid pattern knows its overlap; the driver's own guess serves ordinary matrices.
     if (!grid && (settings.estimateOverlap || settings.bandOnDetail)) {
-        estimate = RefinePrediction(*prediction, *cell.Bitmap, *targetArea,
-                                    {neighbour.X, neighbour.Y},
-                                    {settings.estimateOverlap, settings.bandOnDetail});
+        estimate =
+            RefinePrediction(*prediction, *cell.Bitmap, *targetArea, {neighbour.X, neighbour.Y},
+                             {settings.estimateOverlap, settings.bandOnDetail});
     }
 
     cell.X = prediction->Placeholder.x;

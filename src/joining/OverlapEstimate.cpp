@@ -107,8 +107,7 @@ private:
 
 // Circular cross-correlation C[k] = sum over x of n[x] t[x + k], on a padWidth x padHeight
 // grid; element (kx mod padWidth, ky mod padHeight).
-std::vector<double> CrossCorrelation(const Plane& t, const Plane& n, int padWidth,
-                                     int padHeight) {
+std::vector<double> CrossCorrelation(const Plane& t, const Plane& n, int padWidth, int padHeight) {
     const size_t real = static_cast<size_t>(padWidth) * padHeight;
     const int halfWidth = padWidth / 2 + 1;
     const size_t complex = static_cast<size_t>(padHeight) * halfWidth;
@@ -191,7 +190,8 @@ OverlapEstimate EstimateOverlap(const Bitmap& target, const Bitmap& newHalf,
     if (kxMin > kxMax || kyMin > kyMax)
         return estimate;
     // No offset of the range may wrap around onto another.
-    const int padWidth = FftSize(std::max(n.width + std::max(kxMax, 0), t.width - std::min(kxMin, 0)));
+    const int padWidth =
+        FftSize(std::max(n.width + std::max(kxMax, 0), t.width - std::min(kxMin, 0)));
     const int padHeight =
         FftSize(std::max(n.height + std::max(kyMax, 0), t.height - std::min(kyMin, 0)));
     const std::vector<double> c = CrossCorrelation(t, n, padWidth, padHeight);
@@ -199,9 +199,9 @@ OverlapEstimate EstimateOverlap(const Bitmap& target, const Bitmap& newHalf,
         return estimate;
 
     const AreaSums tSums(t), nSums(n);
-    const int64_t minShared = std::max<int64_t>(
-        kMinSharedPixels / (factor * factor),
-        std::min(int64_t{t.width} * t.height, int64_t{n.width} * n.height) / 40);
+    const int64_t minShared =
+        std::max<int64_t>(kMinSharedPixels / (factor * factor),
+                          std::min(int64_t{t.width} * t.height, int64_t{n.width} * n.height) / 40);
     const int columns = kxMax - kxMin + 1;
     std::vector<double> scores(static_cast<size_t>(columns) * (kyMax - kyMin + 1), -2.0);
     auto scoreAt = [&](int kx, int ky) -> double& {

@@ -53,8 +53,7 @@ struct DecisionRequest {
     int runnerUpCorrelation = 0;
 };
 // The statement shown with an uncertain decision (source text, "%d" the runner-up's percent).
-inline constexpr const char* kUncertainStatement =
-    "uncertain_tavix: another_position scores %d%%";
+inline constexpr const char* kUncertainStatement = "uncertain_tavix: another_position scores %d%%";
 // Source texts of the options, in the order shown (the answer counts from 1 in this list).
 std::vector<std::string> DecisionOptions(const DecisionRequest& request);
 
@@ -217,7 +216,7 @@ public:
     // Marks each band pixel that is compared at pos and misses with 1 (band width x height, row
     // by row), as the search compares them; gives the hits.
     int64_t MismatchAt(Point pos, std::vector<uint8_t>& mismatch) const;
-    Bitmap MatchImage(Point pos) const;      // the same, misses painted in the disaccord colour
+    Bitmap MatchImage(Point pos) const;  // the same, misses painted in the disaccord colour
     Bitmap BestImage() const;
 
     // The distribution chart: one byte per centre position of CentreRange, row by row, the

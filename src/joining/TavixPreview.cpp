@@ -201,10 +201,9 @@ void TfTavixPreview::ComputeTotalCorrelation() {
         return;
     {
         const WaitCursor hourglass;
-        const OverlapScore score =
-            korvalen::TotalCorrelation(*request_.map, *request_.target, request_.offset,
-                                       request_.spreading, &preview_, disaccordColor_,
-                                       request_.byBrightness);
+        const OverlapScore score = korvalen::TotalCorrelation(
+            *request_.map, *request_.target, request_.offset, request_.spreading, &preview_,
+            disaccordColor_, request_.byBrightness);
         totalCorrelation_ = score.correlation;
     }
     ShowPreviewBitmap();

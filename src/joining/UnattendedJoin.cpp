@@ -59,7 +59,8 @@ public:
         note.runnerUpCorrelation = state.RunnerUpCorrelation;
         note.uncertain = state.Uncertain;
         note.accepted = search.Finished() && search.Result().JoinAccepted;
-        note.correlation = note.accepted ? search.Result().ResultCorrelation : state.BestCorrelation;
+        note.correlation =
+            note.accepted ? search.Result().ResultCorrelation : state.BestCorrelation;
         report.joins.push_back(note);
         if (!search.Finished())
             return {};  // exhausted below what it may accept: the window would wait for a hand

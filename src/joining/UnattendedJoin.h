@@ -15,9 +15,9 @@ struct JoinNote {
     int row = 0;
     int col = 0;
     bool accepted = false;
-    int correlation = 0;  // percent of the best position
-    bool estimated = false;          // the overlap estimate ran
-    bool estimateTaken = false;      // it was distinct and became the expected position
+    int correlation = 0;               // percent of the best position
+    bool estimated = false;            // the overlap estimate ran
+    bool estimateTaken = false;        // it was distinct and became the expected position
     int estimateX = 0, estimateY = 0;  // its offset of the new map in the target area
     double estimateScore = 0;
     double estimateMargin = 0;
@@ -35,7 +35,7 @@ enum class UnattendedDecision {
 // How a join without questions ended.
 struct UnattendedJoinReport {
     std::vector<JoinNote> joins;  // every join tried, in the order of the run
-    bool complete = false;  // every map was placed
+    bool complete = false;        // every map was placed
     // The first map that could not be placed, with what its search found.
     int failedRow = 0;
     int failedCol = 0;

@@ -28,13 +28,14 @@ protected:
     }
     // Answers the open dialog with the pattern file and the folder dialog with the folders.
     void Answer(const std::string& pattern, std::vector<std::filesystem::path> folders) {
-        dialogs.files.push_back(Dialogs::FileAnswer{QString::fromStdString((dir / pattern).string())});
+        dialogs.files.push_back(
+            Dialogs::FileAnswer{QString::fromStdString((dir / pattern).string())});
         for (const auto& folder : folders)
             dialogs.folders.push_back(QString::fromStdString(folder.string()));
     }
     static std::string Grid(int rows, int cols, int overlap) {
-        return "[Grid]\r\nNumRows=" + std::to_string(rows) + "\r\nNumCols=" +
-               std::to_string(cols) + "\r\nOverlapping=" + std::to_string(overlap) + "\r\n";
+        return "[Grid]\r\nNumRows=" + std::to_string(rows) + "\r\nNumCols=" + std::to_string(cols) +
+               "\r\nOverlapping=" + std::to_string(overlap) + "\r\n";
     }
     static constexpr const char* kCorners =
         "[calibration]\r\nP1lat=47.6\r\nP1lon=8.1\r\nP2lat=47.6\r\nP2lon=8.3\r\nP3lat=47.4\r\n"
@@ -69,7 +70,8 @@ TEST_F(LoadGridPattern, FillsTheMatrixWithTheNumberedImages) {
     // "Load all maps" and "Change algorithm" wait until the pattern is joined.
     EXPECT_FALSE(Find<QPushButton>("bbLoadAllMaps")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>("bbChangeAlgorithm")->isEnabled());
-    EXPECT_TRUE(dialogs.asked.filter("message:").isEmpty()) << dialogs.asked.join("\n").toStdString();
+    EXPECT_TRUE(dialogs.asked.filter("message:").isEmpty())
+        << dialogs.asked.join("\n").toStdString();
 }
 
 TEST_F(LoadGridPattern, NamesFollowTheImageCount) {
@@ -118,8 +120,8 @@ TEST_F(LoadGridPattern, BadParametersAndOtherFilesAreRefused) {
         window->bbLoadGridPatternClick();
         QStringList messages = dialogs.asked.filter("message:");
         ASSERT_EQ(messages.size(), 1) << dialogs.asked.join("\n").toStdString();
-        EXPECT_TRUE(messages[0].replace('_', ' ').contains(
-            QString::fromUtf8(c.message).replace('_', ' ')))
+        EXPECT_TRUE(
+            messages[0].replace('_', ' ').contains(QString::fromUtf8(c.message).replace('_', ' ')))
             << messages[0].toStdString();
         EXPECT_TRUE(dialogs.asked.filter("folder").isEmpty());
         EXPECT_EQ(window->Rows(), 2);

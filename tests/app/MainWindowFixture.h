@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "core/ProgramState.h"
 #include "app/TavixMain.h"
+#include "core/ProgramState.h"
 #include "images/BmpCodec.h"
 #include "images/JpegCodec.h"
 #include "support/ScriptedDialogs.h"

@@ -15,8 +15,8 @@
 #include <QToolButton>
 
 #include "app/LanguageFlags.h"
-#include "core/ProgramState.h"
 #include "app/TavixSettings.h"
+#include "core/ProgramState.h"
 #include "core/Translator.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"

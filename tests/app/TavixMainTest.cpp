@@ -8,9 +8,9 @@
 #include <QUrl>
 
 #include "MainWindowFixture.h"
-#include "core/IniFile.h"
 #include "app/MatrixDrawing.h"
 #include "app/MatrixPicture.h"
+#include "core/IniFile.h"
 #include "geo/CalibrationWriter.h"
 #include "images/PixelConvert.h"
 
@@ -383,7 +383,8 @@ TEST_F(MainWindow, HandLoadedMapCountsAsLoadedWhateverTheViewSetting) {
     dialogs.files = {Dialogs::FileAnswer{QString::fromStdString(map.string()), 0}};
     Find<QPushButton>("bbLoadMap")->click();
     EXPECT_EQ(dialogs.asked.last(), QStringLiteral("open: select map file for 1. row and 1. col"));
-    EXPECT_EQ(dialogs.fileRequests.back().filter, QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp|PNG|*.png"));
+    EXPECT_EQ(dialogs.fileRequests.back().filter,
+              QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp|PNG|*.png"));
     ASSERT_NE(w.ActiveMap()->Bitmap, nullptr);
     EXPECT_EQ(w.ActiveMap()->Bitmap->Format(), PixelFormat::Bits8);  // singleMaps8bit
     EXPECT_EQ(w.ActiveMap()->Name, "solo");

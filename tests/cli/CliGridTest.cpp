@@ -46,7 +46,7 @@ TEST(CliGrid, WritesTheGridAndItsPatternBesideTheRoot) {
     test::TempDir dir;
     WriteText(dir / "view.kml", kRoot);
     const CliRun run = Cli({"grid", (dir / "view.kml").string(), "--top", "1", "--bottom", "2",
-                         "--left", "0", "--right", "1", "--overlap", "20"});
+                            "--left", "0", "--right", "1", "--overlap", "20"});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_NE(run.out.find("grid 4 x 2 = 8 images"), std::string::npos) << run.out;
     const PatternReading pattern = ReadGridPattern(dir / "view.pgp");
@@ -60,9 +60,9 @@ TEST(CliGrid, WritesTheGridAndItsPatternBesideTheRoot) {
     EXPECT_NE(kml.find("<name>8</name>"), std::string::npos);
     EXPECT_NE(kml.find("<name>P4</name>"), std::string::npos);
 
-    const CliRun plain = Cli({"grid", (dir / "view.kml").string(), "--top=0", "--bottom=0",
-                           "--left=1", "--right=1", "--overlap=10", "--no-calibration", "--out",
-                           (dir / "row.kml").string()});
+    const CliRun plain =
+        Cli({"grid", (dir / "view.kml").string(), "--top=0", "--bottom=0", "--left=1", "--right=1",
+             "--overlap=10", "--no-calibration", "--out", (dir / "row.kml").string()});
     ASSERT_EQ(plain.code, 0) << plain.err;
     EXPECT_FALSE(ReadGridPattern(dir / "view.pgp").HasCalibration);
     EXPECT_EQ(ReadText(dir / "row.kml").find("P1"), std::string::npos);
@@ -73,8 +73,8 @@ TEST(CliGrid, RefusesBadCommandLinesAndFiles) {
     WriteText(dir / "view.kml", kRoot);
     WriteText(dir / "bad.kml", "no kml here");
     const std::string root = (dir / "view.kml").string();
-    const std::vector<std::string> all = {"--top", "1", "--bottom", "1", "--left", "1", "--right",
-                                          "1"};
+    const std::vector<std::string> all = {"--top",  "1", "--bottom", "1",
+                                          "--left", "1", "--right",  "1"};
     auto with = [&](std::vector<std::string> args) {
         std::vector<std::string> full = {"grid"};
         full.insert(full.end(), args.begin(), args.end());
@@ -115,7 +115,7 @@ TEST(CliJoinPattern, JoinsTheNumberedImagesAndCalibratesTheResult) {
               "P1lat=47,6\r\nP1lon=8\r\nP2lat=47.6\r\nP2lon=8.3\r\nP3lat=47.5\r\nP3lon=8\r\n"
               "P4lat=47.5\r\nP4lon=8.3\r\n");
     const CliRun run = Cli({"join", dir.Path().string(), "--pattern", (dir / "p.pgp").string(),
-                         "--out", (dir / "r.jpg").string(), "--calibrate", "map"});
+                            "--out", (dir / "r.jpg").string(), "--calibrate", "map"});
     ASSERT_EQ(run.code, 0) << run.err;
     for (const char* line : {"1 2 2 240 0 ", "1 3 3 480 0 ", "2 1 4 0 160 ", "2 3 6 480 160 "})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
@@ -127,13 +127,13 @@ TEST(CliJoinPattern, JoinsTheNumberedImagesAndCalibratesTheResult) {
 
     // Failures: a missing image, a bad parameter, no pattern, an option of the other join.
     std::filesystem::rename(dir / "5.jpg", dir / "x.jpg");
-    CliRun failed = Cli({"join", dir.Path().string(), "--pattern", (dir / "p.pgp").string(), "--out",
-                      (dir / "r2.jpg").string()});
+    CliRun failed = Cli({"join", dir.Path().string(), "--pattern", (dir / "p.pgp").string(),
+                         "--out", (dir / "r2.jpg").string()});
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.err.find("5.jpg is missing"), std::string::npos) << failed.err;
     WriteText(dir / "bad.pgp", "[Grid]\nNumRows=2\nNumCols=3\nOverlapping=30\n");
-    failed = Cli({"join", dir.Path().string(), "--pattern=" + (dir / "bad.pgp").string(),
-                  "--out", (dir / "r2.jpg").string()});
+    failed = Cli({"join", dir.Path().string(), "--pattern=" + (dir / "bad.pgp").string(), "--out",
+                  (dir / "r2.jpg").string()});
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.err.find("Bad grid pattern parameter"), std::string::npos) << failed.err;
     WriteText(dir / "none.pgp", "[Other]\n");

@@ -221,8 +221,8 @@ TEST_F(CliJoinTest, JoinsTheDemoMapsAndPrintsWhereEachLanded) {
 // join what the estimate found, and --json gives the same to scripts.
 TEST_F(CliJoinTest, DefaultsJoinTheDemoMapsAndReportEachJoin) {
     const fs::path out = dir / "joined.jpg";
-    const std::vector<std::string> base = {"join", maps.string(), "--rows", "3", "--cols", "3",
-                                           "--order", "a1", "--out", out.string()};
+    const std::vector<std::string> base = {"join", maps.string(), "--rows", "3",     "--cols",
+                                           "3",    "--order",     "a1",     "--out", out.string()};
     const CliResult text = RunArgs(base);
     ASSERT_EQ(text.code, 0) << text.err;
     EXPECT_NE(text.out.find("2 2 b2 526 360 "), std::string::npos) << text.out;

@@ -359,8 +359,7 @@ TEST(DemoSet, RefusesBadQualityAndUnusableFolder) {
 TEST(DemoSet, CommittedDemoTilesAgreeWithTheirOffsets) {
     // The demo/ folder of the repository: every tile listed, and neighbours showing the same
     // map where offsets.txt says they overlap.
-    const std::filesystem::path demo =
-        std::filesystem::path(KORVALEN_DEMO_DIR);
+    const std::filesystem::path demo = std::filesystem::path(KORVALEN_DEMO_DIR);
     const auto offsets = ReadOffsets(demo / "offsets.txt");
     ASSERT_EQ(offsets.size(), 9u) << demo;
     std::map<std::string, Grey> tiles;

@@ -42,17 +42,15 @@ TEST_P(PatternEndToEnd, EveryImageLandsWhereItWasTaken) {
     RootPlacemarkFile root;
     ASSERT_TRUE(LoadRootPlacemarkFile(dir / "root.kml", root, error)) << error;
     const DemoGrowth growth = DemoGrowthOf(options);
-    const GridRequest request{growth.top, growth.bottom, growth.left, growth.right, c.percent,
-                              true};
+    const GridRequest request{growth.top,   growth.bottom, growth.left,
+                              growth.right, c.percent,     true};
     const PlacemarkGrid grid = GrowPlacemarkGrid(root.View, request);
-    ASSERT_TRUE(WritePlacemarkGrid(dir / "root_grid.kml", dir / "root.pgp",
-                                   GridKmlLines(root.File.Lines, "root", grid,
-                                                root.File.EyeAltitude),
-                                   grid.Pattern, error))
+    ASSERT_TRUE(WritePlacemarkGrid(
+        dir / "root_grid.kml", dir / "root.pgp",
+        GridKmlLines(root.File.Lines, "root", grid, root.File.EyeAltitude), grid.Pattern, error))
         << error;
     DemoPatternCut cut;
-    ASSERT_TRUE(CutDemoPattern(dir.Path(), dir / "root_grid.kml", dir / "root.pgp", 90, cut,
-                               error))
+    ASSERT_TRUE(CutDemoPattern(dir.Path(), dir / "root_grid.kml", dir / "root.pgp", 90, cut, error))
         << error;
     ASSERT_EQ(static_cast<int>(cut.shots.size()), c.rows * c.cols);
 

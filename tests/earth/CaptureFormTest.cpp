@@ -10,7 +10,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "TileFixture.h"
 #include "app/MainWindowFixture.h"
+#include "app/MatrixDrawing.h"
 #include "core/ProgramState.h"
 #include "earth/CapturePlan.h"
 #include "earth/ScriptedEarth.h"
@@ -18,8 +20,6 @@
 #include "earth/TavixGE.h"
 #include "earth/TavixGEMap.h"
 #include "earth/TileMapView.h"
-#include "app/MatrixDrawing.h"
-#include "TileFixture.h"
 #include "support/ScriptedDialogs.h"
 
 namespace korvalen {
@@ -74,7 +74,8 @@ TEST(GEPanel, VersionAcceptanceFollowsTheBackendsVersion) {
         panel.ConnectStep();
         EXPECT_EQ(panel.Ready, c.accepted) << c.build;
         EXPECT_EQ(panel.Incompatible, !c.accepted);
-        EXPECT_EQ(dialogs.asked.size(), c.accepted ? 0 : 1) << dialogs.asked.join("|").toStdString();
+        EXPECT_EQ(dialogs.asked.size(), c.accepted ? 0 : 1)
+            << dialogs.asked.join("|").toStdString();
         if (!c.accepted)
             EXPECT_TRUE(dialogs.asked[0].contains(QStringLiteral("4.0.2416")));
     }
@@ -253,9 +254,7 @@ TEST_F(CaptureForm, BreakDuringTheScanKeepsWhatWasScanned) {
     Grid(2, 2);
     form->bbImagesClick();
     globe.earth->streaming = std::deque<int>(1000, 50);  // the second view never finishes
-    QTimer::singleShot(50, form.get(), [this] {
-        form->bbBreakClick();
-    });
+    QTimer::singleShot(50, form.get(), [this] { form->bbBreakClick(); });
     dialogs.confirmations = {true};
     form->bbScanClick();
     EXPECT_FALSE(form->ScanCompleted);

@@ -13,10 +13,8 @@ TEST(CapturePlan, PlannedPixelsFollowGridAndOverlap) {
     } cases[] = {
         {512, 1, 10, 512, 512},    // 1 x 1: the view size
         {512, 5, 10, 2355, 2356},  // planning rounds the product, the result each overlap
-        {512, 3, 10, 1433, 1434},
-        {512, 4, 0, 2048, 2048},  // no overlap: edge to edge
-        {256, 2, 50, 384, 384},
-        {510, 10, 15, 4411, 4416},
+        {512, 3, 10, 1433, 1434}, {512, 4, 0, 2048, 2048},  // no overlap: edge to edge
+        {256, 2, 50, 384, 384},   {510, 10, 15, 4411, 4416},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.side << " x " << c.count << " at " << c.overlap);
@@ -46,8 +44,7 @@ TEST(CapturePlan, StepButtonsRoundToTheirStep) {
     } cases[] = {
         {1234, 100, 1300}, {1234, -100, 1100}, {1234, 1000, 2000}, {1234, -1000, 1000},
         {100, -100, 100},  // negative step at or below the step: nothing
-        {150, -100, 100},  {50, 100, 200},     {999, -1000, 999},
-        {1000, -1000, 1000},
+        {150, -100, 100},  {50, 100, 200},     {999, -1000, 999},  {1000, -1000, 1000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.altitude << " " << c.step);
@@ -136,9 +133,8 @@ TEST(EarthVersion, Acceptance) {
         int major, minor, build, type;
         bool accepted;
     } cases[] = {
-        {4, 0, 2415, 5, false}, {4, 0, 2416, 5, true}, {4, 1, 0, 5, true},
-        {5, 0, 0, 1, true},     {3, 9, 9999, 5, false}, {5, 0, 0, 6, false},
-        {5, 0, 0, 7, false},    {5, 0, 0, -1, false},
+        {4, 0, 2415, 5, false}, {4, 0, 2416, 5, true}, {4, 1, 0, 5, true},  {5, 0, 0, 1, true},
+        {3, 9, 9999, 5, false}, {5, 0, 0, 6, false},   {5, 0, 0, 7, false}, {5, 0, 0, -1, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(EarthVersionAccepted(c.major, c.minor, c.build, c.type), c.accepted)

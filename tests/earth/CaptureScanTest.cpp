@@ -135,8 +135,7 @@ TEST(CaptureScan, BreakKeepsWhatWasCapturedAndThePointsReached) {
     }
     // The captured part stays in the result, the rest is untouched white.
     EXPECT_EQ(s.result.PixelAt(0, 0), ScriptedCaptureHost::ColourFor({}, 0));
-    EXPECT_EQ(s.result.PixelAt(s.result.Width() - 1, s.result.Height() - 1),
-              (Rgb{255, 255, 255}));
+    EXPECT_EQ(s.result.PixelAt(s.result.Width() - 1, s.result.Height() - 1), (Rgb{255, 255, 255}));
 }
 
 TEST(CaptureScan, WaitsUntilTheViewIsDrawnAndCanBeBroken) {

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <sstream>
 
+#include "TileFixture.h"
 #include "cli/CliCommands.h"
 #include "earth/TileSource.h"
 #include "support/TestSupport.h"
-#include "TileFixture.h"
 
 namespace korvalen {
 namespace {
@@ -35,10 +35,10 @@ struct CliCapture : testing::Test {
 
 TEST_F(CliCapture, CapturesPrintsTheCornersAndWritesTheCalibration) {
     const fs::path map = temp / "area.jpg";
-    ASSERT_EQ(Run({"--source", tiles.string(), "--bounds", bounds, "--rows", "2", "--cols", "3",
-                   "--view", "128x96", "--overlap", "0", "--out", map.string(), "--calibration",
-                   "map"}),
-              0)
+    ASSERT_EQ(
+        Run({"--source", tiles.string(), "--bounds", bounds, "--rows", "2", "--cols", "3", "--view",
+             "128x96", "--overlap", "0", "--out", map.string(), "--calibration", "map"}),
+        0)
         << err.str();
     EXPECT_NE(out.str().find("bounds " + bounds.substr(0, 5)), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("size 384 x 192"), std::string::npos) << out.str();

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <filesystem>
 
+#include "TileFixture.h"
 #include "earth/CapturePlan.h"
 #include "earth/TileSource.h"
 #include "geo/CalibrationWriter.h"
 #include "images/JpegCodec.h"
 #include "support/TestSupport.h"
-#include "TileFixture.h"
 
 namespace korvalen {
 namespace {

@@ -23,8 +23,8 @@ inline Bitmap WorldTile(int zoom, int tx, int ty) {
     Bitmap tile(kTileSize, kTileSize, PixelFormat::Bits24);
     for (int y = 0; y < kTileSize; ++y)
         for (int x = 0; x < kTileSize; ++x) {
-            const Rgb c = WorldColour(int64_t{tx} * kTileSize + x, int64_t{ty} * kTileSize + y,
-                                      zoom);
+            const Rgb c =
+                WorldColour(int64_t{tx} * kTileSize + x, int64_t{ty} * kTileSize + y, zoom);
             uint8_t* p = tile.Row(y) + 3 * x;
             p[0] = c.b;
             p[1] = c.g;

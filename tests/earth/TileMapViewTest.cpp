@@ -8,12 +8,12 @@
 #include <fstream>
 #include <thread>
 
+#include "TileFixture.h"
 #include "earth/TileDecoder.h"
 #include "earth/TileSource.h"
 #include "earth/WebMercator.h"
 #include "images/JpegCodec.h"
 #include "support/TestSupport.h"
-#include "TileFixture.h"
 
 namespace korvalen {
 namespace {
@@ -53,8 +53,8 @@ TEST(TileSource, BoundsParsing) {
     ASSERT_TRUE(b);
     EXPECT_EQ(b->North, 47.25);
     EXPECT_EQ(b->West, 10.5);
-    for (const char* bad : {"", "1,2,3", "1,2,3,4,5", "a,b,c,d", "46,10,47,11", "1,2,3,4x",
-                            "95,10,90,11"})
+    for (const char* bad :
+         {"", "1,2,3", "1,2,3,4,5", "a,b,c,d", "46,10,47,11", "1,2,3,4x", "95,10,90,11"})
         EXPECT_FALSE(ParseBounds(bad, false)) << bad;
 }
 
@@ -174,8 +174,8 @@ TEST_F(WorldFixture, ViewSamplesTheTilesLinearInLatitudeAndLongitude) {
         for (int x = 0; x < 200; x += 5) {
             const double wx = LonToWorldX(e.West + (x + 0.5) * lonPx, 12);
             const double wy = LatToWorldY(e.North - (y + 0.5) * latPx, 12);
-            wrong += picture.PixelAt(x, y) != test::WorldColour(static_cast<int64_t>(wx),
-                                                               static_cast<int64_t>(wy), 12);
+            wrong += picture.PixelAt(x, y) !=
+                     test::WorldColour(static_cast<int64_t>(wx), static_cast<int64_t>(wy), 12);
         }
     EXPECT_LE(wrong, 1);
     // The point under a screen position is the linear one.

@@ -15,7 +15,8 @@ TEST(ExtractTagValue, FindsTheTextOfOneLine) {
         bool found, open, close;
         const char* value;
     } cases[] = {
-        {"coordinates", "  <coordinates>8.5,47.5,0</coordinates>  ", true, true, true, "8.5,47.5,0"},
+        {"coordinates", "  <coordinates>8.5,47.5,0</coordinates>  ", true, true, true,
+         "8.5,47.5,0"},
         {"coordinates", "<coordinates>", true, true, false, ""},
         {"coordinates", "<coordinates>8.5,47.5,0", true, true, false, "8.5,47.5,0"},
         {"coordinates", "8.5,47.5,0 </coordinates>", true, false, true, "8.5,47.5,0"},
@@ -45,13 +46,13 @@ TEST(ParseDecimal, ReadsBothSeparatorsAndAtMostSevenDecimals) {
         bool ok;
         double value;
     } cases[] = {
-        {"-0.5", true, -0.5},          {"12.123456789", true, 12.1234567},
-        {"47,5", true, 47.5},          {"8", true, 8},
-        {"-0,25", true, -0.25},        {"1e3", true, 1000},
-        {"", false, 0},                {"abc", false, 0},
-        {"1.2.3", false, 0},           {"1.5x", false, 0},
-        {".5", false, 0},              {"99999999999999999999999.5", false, 0},
-        {"nan", false, 0},             {"inf", false, 0},
+        {"-0.5", true, -0.5},   {"12.123456789", true, 12.1234567},
+        {"47,5", true, 47.5},   {"8", true, 8},
+        {"-0,25", true, -0.25}, {"1e3", true, 1000},
+        {"", false, 0},         {"abc", false, 0},
+        {"1.2.3", false, 0},    {"1.5x", false, 0},
+        {".5", false, 0},       {"99999999999999999999999.5", false, 0},
+        {"nan", false, 0},      {"inf", false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -130,9 +131,10 @@ TEST(LoadRootPlacemarkFile, RefusesWhatIsNoUsableRootFile) {
          Kml(Mark("<coordinates>8.1,47.3</coordinates>") +
              Mark("<coordinates>8.2,47.1</coordinates>")),
          kTooFewPlacemarks},
-        {"oneline.kml", "<kml><Placemark><Point><coordinates>1,2,0</coordinates></Point>"
-                        "</Placemark><Placemark><Point><coordinates>3,4,0</coordinates></Point>"
-                        "</Placemark></kml>",
+        {"oneline.kml",
+         "<kml><Placemark><Point><coordinates>1,2,0</coordinates></Point>"
+         "</Placemark><Placemark><Point><coordinates>3,4,0</coordinates></Point>"
+         "</Placemark></kml>",
          kTooFewPlacemarks},
     };
     for (const Case& c : cases) {

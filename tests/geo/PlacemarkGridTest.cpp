@@ -58,8 +58,8 @@ TEST(PlacemarkGrid, NamesAreAsWideAsTheLargestNumber) {
         const char* first;
         const char* last;
     } cases[] = {
-        {0, 0, 0, 0, "1", "1"},      {1, 1, 1, 1, "1", "9"},     {0, 0, 4, 5, "01", "10"},
-        {4, 5, 4, 5, "001", "100"},  {4, 4, 4, 5, "01", "90"},
+        {0, 0, 0, 0, "1", "1"},     {1, 1, 1, 1, "1", "9"},   {0, 0, 4, 5, "01", "10"},
+        {4, 5, 4, 5, "001", "100"}, {4, 4, 4, 5, "01", "90"},
     };
     for (const Case& c : cases) {
         GridRequest request{c.top, c.bottom, c.left, c.right, 10, false};
@@ -99,11 +99,18 @@ TEST(PlacemarkGrid, ExtentAndDistanceTexts) {
 }
 
 TEST(GridKmlLines, ReplacesTheRootPlacemarksAndNamesTheDocument) {
-    const std::vector<std::string> root = {
-        "<?xml version=\"1.0\"?>", "<kml>", "<Document>", "\t<name>root.kml</name>",
-        "\t<Style id=\"style\"><name>keep</name></Style>", "\t<Placemark>",
-        "\t\t<name>a</name>", "\t</Placemark>", "\t<Placemark>", "\t</Placemark>",
-        "</Document>", "</kml>"};
+    const std::vector<std::string> root = {"<?xml version=\"1.0\"?>",
+                                           "<kml>",
+                                           "<Document>",
+                                           "\t<name>root.kml</name>",
+                                           "\t<Style id=\"style\"><name>keep</name></Style>",
+                                           "\t<Placemark>",
+                                           "\t\t<name>a</name>",
+                                           "\t</Placemark>",
+                                           "\t<Placemark>",
+                                           "\t</Placemark>",
+                                           "</Document>",
+                                           "</kml>"};
     GridRequest request{0, 0, 0, 1, 10, false};
     const PlacemarkGrid grid = GrowPlacemarkGrid(Root(), request);
     const std::vector<std::string> out = GridKmlLines(root, "root", grid, 1500);
@@ -133,10 +140,14 @@ TEST(PlacemarkGrid, GdalReadsTheGridFile) {
     if (!test::HaveProgram("ogrinfo"))
         GTEST_SKIP() << "ogrinfo (gdal-bin) is not installed";
     test::TempDir dir;
-    const std::vector<std::string> root = {
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
-        "<kml xmlns=\"http://www.opengis.net/kml/2.2\">", "<Document>", "<name>r</name>",
-        "<Placemark><name>x</name>", "</Placemark>", "</Document>", "</kml>"};
+    const std::vector<std::string> root = {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+                                           "<kml xmlns=\"http://www.opengis.net/kml/2.2\">",
+                                           "<Document>",
+                                           "<name>r</name>",
+                                           "<Placemark><name>x</name>",
+                                           "</Placemark>",
+                                           "</Document>",
+                                           "</kml>"};
     GridRequest request{1, 2, 1, 1, 20, true};
     const PlacemarkGrid grid = GrowPlacemarkGrid(Root(), request);
     std::string error;

@@ -82,8 +82,8 @@ TEST(AdjustWindow, OpensWithItsCaptionAndOnlyTheCommandsThatCanWork) {
     for (const char* on : {"bbRight", "bbLeft", "bbRotate180", "bbHorizontal", "bbVertical",
                            "bbCutAny", "bbCutCentered", "bbBreak"})
         EXPECT_TRUE(w.Button(on)->isEnabled()) << on;
-    for (const char* off : {"bbTarget", "bbFindAngle", "bbCheckLeft", "bbCheckUpper",
-                            "bbAccept", "bbUndoAll", "bbSave"})
+    for (const char* off : {"bbTarget", "bbFindAngle", "bbCheckLeft", "bbCheckUpper", "bbAccept",
+                            "bbUndoAll", "bbSave"})
         EXPECT_FALSE(w.Button(off)->isEnabled()) << off;
     EXPECT_EQ(w.Button("bbRotate180")->text(), QStringLiteral("Rotate 180 degree"));
     EXPECT_EQ(w.Button("bbHorizontal")->text(), QStringLiteral("Rotate to horizontal line"));
@@ -137,8 +137,10 @@ TEST(AdjustWindow, AngleFieldsClampAndShowTwoDigitHundredths) {
         double angle;
     };
     const Entry entries[] = {
-        {"250", "123", "180", "99", 180.99}, {"-4", "-1", "0", "00", 0.0},
-        {"12", "5", "12", "05", 12.05},       {"x", "y", "12", "05", 12.05},
+        {"250", "123", "180", "99", 180.99},
+        {"-4", "-1", "0", "00", 0.0},
+        {"12", "5", "12", "05", 12.05},
+        {"x", "y", "12", "05", 12.05},
     };
     for (const Entry& e : entries) {
         w.Edit("eDegree")->setText(QString::fromLatin1(e.degree));
@@ -216,7 +218,8 @@ TEST(AdjustWindow, AnAlmostStraightLineIsRefusedAndNoAnswerKeepsTheMap) {
     w.Button("bbVertical")->click();
     w.Click({100, 10});
     w.Click({110, 190});  // answered No
-    EXPECT_TRUE(w.dialogs.asked.back().startsWith(QStringLiteral("confirm: rotate to vertical line")));
+    EXPECT_TRUE(
+        w.dialogs.asked.back().startsWith(QStringLiteral("confirm: rotate to vertical line")));
     EXPECT_TRUE(SamePixels(w.form->AdjustMap, w.opening));
     EXPECT_FALSE(w.form->Changed());
 }
@@ -404,8 +407,8 @@ TEST(AdjustWindow, ChecksTheSeamAndMovesTheNeighbourWithTheArrowKeys) {
     EXPECT_EQ(w.Title(), QStringLiteral("Set point at source map"));
     // The upper neighbour on top, the upper half of the map below it.
     EXPECT_EQ(w.form->CommonPicture()->PictureSize(), QSize(300, 100 + 3 + 100));
-    w.Click({40, 103 + 5});   // map (40, 5)
-    w.Click({42, 90});        // strip (42, 90)
+    w.Click({40, 103 + 5});  // map (40, 5)
+    w.Click({42, 90});       // strip (42, 90)
     EXPECT_EQ(w.form->CurrentMode(), TfAdjust::kSeamMove);
     EXPECT_EQ(w.Title(), QStringLiteral("If required, move map with cursor keys"));
     EXPECT_EQ(w.form->SeamOffset(), QPoint(-2, -85));
@@ -451,7 +454,8 @@ TEST(AdjustWindow, SavesTheChangedMapWhenAllowed) {
     EXPECT_FALSE(w.Button("bbSave")->isEnabled());
     w.Button("bbRotate180")->click();
     ASSERT_TRUE(w.Button("bbSave")->isEnabled());
-    w.dialogs.files = {Dialogs::FileAnswer{QString::fromStdString((dir.Path() / "turned.bmp").string()), 1}};
+    w.dialogs.files = {
+        Dialogs::FileAnswer{QString::fromStdString((dir.Path() / "turned.bmp").string()), 1}};
     w.Button("bbSave")->click();
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "turned.bmp"));
     EXPECT_TRUE(w.form->SavedByForm());

@@ -113,9 +113,9 @@ TEST(RotateBitmap, FortyFiveDegreesOnASquareGrowsBySquareRootOfTwoWithCyanCorner
 // Every odd angle gives the very pixels of the plain per-pixel formula, in every format and
 // with any number of threads.
 TEST(RotateBitmap, OddAnglesEqualThePlainFormulaExactly) {
-    const double angles[] = {0.35,  -0.35,  -1.2,   2.5,   -2.5, 0.57,  33.3, 45,
-                             89.5,  90.5,   135.7,  179.99, 180.01, 200, 269.3, 300,
-                             -0.01, 0.001,  7.1,    -7.2,   172.9,  186.5, -179.7};
+    const double angles[] = {0.35,  -0.35, -1.2,  2.5,    -2.5,   0.57,  33.3,  45,
+                             89.5,  90.5,  135.7, 179.99, 180.01, 200,   269.3, 300,
+                             -0.01, 0.001, 7.1,   -7.2,   172.9,  186.5, -179.7};
     struct Size {
         int w, h;
     };
@@ -159,7 +159,7 @@ TEST(LineAngle, InAllQuadrants) {
         // Left to right rising by one pixel over 100: turn clockwise by 0.57 degrees.
         {{0, 100}, {100, 99}, true, a},
         {{0, 100}, {100, 101}, true, -a},  // falling
-        {{100, 99}, {0, 100}, true, a},  // the same lines drawn from right to left
+        {{100, 99}, {0, 100}, true, a},    // the same lines drawn from right to left
         {{100, 101}, {0, 100}, true, -a},
         {{10, 10}, {14, 13}, true, -b},
         {{10, 10}, {6, 13}, true, b},
@@ -222,7 +222,7 @@ TEST(CutBitmap, KeepsTheInclusiveRectangleInItsFormat) {
 TEST(CutBitmap, RefusesRectanglesOutsideAndLeavesEverythingAsItWas) {
     const Bitmap src = Picture(40, 30, PixelFormat::Bits24);
     const std::pair<PixelPos, PixelPos> bad[] = {
-        {{-1, 0}, {10, 10}}, {{0, 0}, {40, 10}}, {{0, 0}, {10, 30}},
+        {{-1, 0}, {10, 10}}, {{0, 0}, {40, 10}},  {{0, 0}, {10, 30}},
         {{10, 10}, {9, 20}}, {{10, 10}, {20, 9}},
     };
     for (auto [tl, br] : bad) {
@@ -268,7 +268,7 @@ TEST(CutBitmap, RecomputesTheNinePointsOfACapture) {
     // Each point lies at its place of the cut map (right and bottom at the last pixel) ...
     const int xm = 101 + (700 - 101) / 2, ym = 51 + (650 - 51) / 2;
     const PixelPos old[] = {{101, 51}, {700, 51}, {101, 650}, {700, 650}, {xm, 51},
-                            {xm, 650}, {101, ym}, {700, ym}, {xm, ym}};
+                            {xm, 650}, {101, ym}, {700, ym},  {xm, ym}};
     for (int i = 1; i <= kCalibPointCount; ++i) {
         EXPECT_EQ(p[i].X, old[i - 1].X - tl.X) << i;
         EXPECT_EQ(p[i].Y, old[i - 1].Y - tl.Y) << i;

@@ -15,9 +15,9 @@
 #include <memory>
 #include <random>
 
+#include "app/TavixSettings.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
-#include "app/TavixSettings.h"
 #include "images/MapMatrix.h"
 #include "joining/SearchDisplay.h"
 #include "joining/TavixAutomatic.h"

@@ -83,9 +83,9 @@ protected:
             ASSERT_TRUE(LoadMapFile(path, *cell.Bitmap, defaults.singleMaps8bit, error)) << error;
         }
         const UnattendedJoinReport report = JoinUnattended(matrix, defaults);
-        ASSERT_TRUE(report.complete) << "stopped at (" << report.failedRow << ", "
-                                     << report.failedCol << "): best " << report.bestCorrelation
-                                     << " %";
+        ASSERT_TRUE(report.complete)
+            << "stopped at (" << report.failedRow << ", " << report.failedCol << "): best "
+            << report.bestCorrelation << " %";
         const DemoTile& anchor = tiles[0];
         for (const DemoTile& tile : tiles) {
             SCOPED_TRACE(tile.name);

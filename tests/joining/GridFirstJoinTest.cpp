@@ -35,10 +35,10 @@ TEST(GridFirstJoin, TheBandLiesInTheOverlapAndTheSearchReachesTheTruePosition) {
                                                             : PredictGridJoin(matrix, 2, 1, grid);
                 ASSERT_TRUE(p);
                 ASSERT_TRUE(grid.GridFirstJoin);
-                const SearchGeometry g = FitSearchArea(
-                    p->ExpectedPos, p->BandWidth, p->BandHeight,
-                    FactorsFor(4, true, true, horizontal != 0), side / (horizontal ? 2 : 1),
-                    side / (horizontal ? 1 : 2));
+                const SearchGeometry g =
+                    FitSearchArea(p->ExpectedPos, p->BandWidth, p->BandHeight,
+                                  FactorsFor(4, true, true, horizontal != 0),
+                                  side / (horizontal ? 2 : 1), side / (horizontal ? 1 : 2));
                 const int bandAlong = horizontal ? p->BandWidth : p->BandHeight;
                 const int bandFrom = horizontal ? p->BandPos.x : p->BandPos.y;
                 for (int overlap = exact - 1; overlap <= exact + grid.GridOverlapExtra; ++overlap) {
@@ -51,9 +51,8 @@ TEST(GridFirstJoin, TheBandLiesInTheOverlapAndTheSearchReachesTheTruePosition) {
                     }
                     // The band's centre in the target area (the neighbour's facing half).
                     const int along = side - overlap + bandFrom - side / 2 + bandAlong / 2;
-                    const Point truth =
-                        horizontal ? Point{along, p->BandPos.y + p->BandHeight / 2}
-                                   : Point{p->BandPos.x + p->BandWidth / 2, along};
+                    const Point truth = horizontal ? Point{along, p->BandPos.y + p->BandHeight / 2}
+                                                   : Point{p->BandPos.x + p->BandWidth / 2, along};
                     EXPECT_TRUE(g.centres.Contains(truth));
                 }
             }

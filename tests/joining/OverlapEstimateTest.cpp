@@ -76,8 +76,8 @@ EstimateRun Estimate(const Bitmap& picture, const EstimateCase& c, int w, int h)
     const Point neighbourAt{100, 100};
     const Point newAt = c.horizontal ? Point{100 + w - c.overlap, 100 + c.shift}
                                      : Point{100 + c.shift, 100 + h - c.overlap};
-    Bitmap neighbour = Cut(picture, {neighbourAt.x, neighbourAt.y, neighbourAt.x + w,
-                                     neighbourAt.y + h});
+    Bitmap neighbour =
+        Cut(picture, {neighbourAt.x, neighbourAt.y, neighbourAt.x + w, neighbourAt.y + h});
     Bitmap newMap = Cut(picture, {newAt.x, newAt.y, newAt.x + w, newAt.y + h});
     if (c.quality > 0) {
         neighbour = JpegCopy(neighbour, c.quality);
@@ -98,14 +98,14 @@ TEST(OverlapEstimate, FindsEveryOverlapFromFiveToSixtyPercentAndShiftsUpToTenPer
     const int w = 320, h = 240;
     const Bitmap picture = MapLikePicture(1000, 1000, 7);
     const EstimateCase cases[] = {
-        {true, 16, 0, 0},    {true, 16, 24, 75},  {true, 64, -24, 0},  {true, 100, 7, 75},
+        {true, 16, 0, 0},    {true, 16, 24, 75},  {true, 64, -24, 0},   {true, 100, 7, 75},
         {true, 160, -3, 75}, {true, 192, 24, 0},  {true, 192, -24, 75}, {false, 12, 0, 75},
         {false, 12, -32, 0}, {false, 60, 32, 75}, {false, 120, -5, 0},  {false, 144, 31, 75},
     };
     for (const EstimateCase& c : cases) {
-        SCOPED_TRACE(::testing::Message() << (c.horizontal ? "horizontal" : "vertical")
-                                          << " overlap " << c.overlap << " shift " << c.shift
-                                          << " quality " << c.quality);
+        SCOPED_TRACE(::testing::Message()
+                     << (c.horizontal ? "horizontal" : "vertical") << " overlap " << c.overlap
+                     << " shift " << c.shift << " quality " << c.quality);
         const EstimateRun run = Estimate(picture, c, w, h);
         ASSERT_TRUE(run.estimate.valid);
         EXPECT_EQ(run.estimate.offset, run.truth);
@@ -166,8 +166,8 @@ TEST(PlausibleOffsets, OverlapsFromThreeToSixtyFivePercentAndTwelvePercentAcross
 
 TEST(Brightness, EveryPixelFormatGivesTheSameBrightness) {
     Bitmap colour(6, 2, PixelFormat::Bits24);
-    const Rgb colours[] = {{0, 0, 0}, {255, 255, 255}, {255, 0, 0},
-                           {0, 255, 0}, {0, 0, 255},   {128, 128, 128}};
+    const Rgb colours[] = {{0, 0, 0},   {255, 255, 255}, {255, 0, 0},
+                           {0, 255, 0}, {0, 0, 255},     {128, 128, 128}};
     for (int x = 0; x < 6; ++x) {
         colour.SetPixel(x, 0, colours[x]);
         colour.SetPixel(x, 1, colours[5 - x]);
@@ -254,7 +254,7 @@ TEST(RefinePrediction, ADistinctEstimateBecomesTheExpectedPosition) {
         p.JoinDirection = {-1, 0};
         p.TargetRect = {w / 2, 0, w, h};
         p.BandWidth = p.BandHeight = 50;
-        p.BandPos = {25, h / 2 - 25};            // as the settings predict an overlap of 100
+        p.BandPos = {25, h / 2 - 25};  // as the settings predict an overlap of 100
         p.ExpectedPos = {w / 2 - 100 + 25, h / 2 - 25};
         const Bitmap target = Cut(neighbour, p.TargetRect);
         const JoinEstimate info = RefinePrediction(p, newMap, target, {7, 3}, {});
@@ -297,7 +297,8 @@ TEST(RefinePrediction, TinyAndUnevenMapsAreHandled) {
     const Bitmap picture = MapLikePicture(200, 200, 4);
     for (int side : {1, 2, 3, 17, 120}) {
         for (bool horizontal : {true, false}) {
-            SCOPED_TRACE(::testing::Message() << side << (horizontal ? " horizontal" : " vertical"));
+            SCOPED_TRACE(::testing::Message()
+                         << side << (horizontal ? " horizontal" : " vertical"));
             const Bitmap neighbour = Cut(picture, {0, 0, 150, 90});
             const Bitmap newMap = Cut(picture, {30, 20, 30 + side, 20 + side});
             JoinPrediction p;

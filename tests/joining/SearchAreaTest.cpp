@@ -123,9 +123,9 @@ TEST(RingWalk, EveryCentreOfTheRangeIsWalkedExactlyOnce) {
         Point centre;
     };
     std::vector<Case> cases;
-    for (auto [w, h, factor] : {std::array{50, 50, 2}, std::array{51, 51, 3}, std::array{4, 4, 2},
-                                std::array{20, 20, 10}, std::array{50, 120, 2},
-                                std::array{120, 50, 3}, std::array{10, 200, 1}}) {
+    for (auto [w, h, factor] :
+         {std::array{50, 50, 2}, std::array{51, 51, 3}, std::array{4, 4, 2}, std::array{20, 20, 10},
+          std::array{50, 120, 2}, std::array{120, 50, 3}, std::array{10, 200, 1}}) {
         const SearchGeometry g = FitSearchArea({300, 300}, w, h, {factor, factor}, 2000, 2000);
         cases.push_back({g.centres, g.expectedPos + Point{w / 2, h / 2}});
     }

@@ -587,8 +587,7 @@ TEST(SelfSearchDisplay, MatchPicturePaintsTheMisses) {
 // the new map is found where the cut puts it, for a horizontal and a vertical join predicted as
 // the join driver does (overlap setting 100, band 50 x 50).
 TEST(SelfSearchDemoMaps, FindsTheTrueOffsetsOfRealMaps) {
-    const std::filesystem::path demo =
-        std::filesystem::path(KORVALEN_DEMO_DIR);
+    const std::filesystem::path demo = std::filesystem::path(KORVALEN_DEMO_DIR);
     Bitmap a1, a2, b1;
     std::string error;
     if (!LoadMapFile(demo / "a1.jpg", a1, true, error) ||
