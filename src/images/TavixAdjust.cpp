@@ -31,6 +31,14 @@
 namespace korvalen {
 namespace {
 
+// Runs work beside the window, which keeps repainting meanwhile, and returns its result.
+template <typename Work>
+auto RunBesideWindow(Work work) {
+    auto running = std::async(std::launch::async, std::move(work));
+    while (running.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return running.get();
+}
 
 class WaitCursor {
 public:
@@ -136,7 +144,8 @@ void TfAdjust::BuildLayout() {
     angle->addWidget(bbLeft, 1, 0, 1, 3);
     angle->addWidget(bbRight, 1, 3, 1, 3);
     column->addWidget(angleBox);
-    connect(udDegree, &UpDown::changed, this, [this](int v) { eDegree->setText(QString::number(v)); });
+    connect(udDegree, &UpDown::changed, this,
+            [this](int v) { eDegree->setText(QString::number(v)); });
     connect(udDegree10, &UpDown::changed, this, &TfAdjust::ShowAngle);
     connect(udDegree100, &UpDown::changed, this, &TfAdjust::ShowAngle);
     connect(eDegree, &QLineEdit::editingFinished, this, &TfAdjust::EnteredDegreeDone);
@@ -252,7 +261,9 @@ void TfAdjust::bbAcceptClick() {
     accept();
 }
 
-void TfAdjust::bbBreakClick() { reject(); }
+void TfAdjust::bbBreakClick() {
+    reject();
+}
 
 void TfAdjust::reject() {
     accepted_ = false;
@@ -297,12 +308,8 @@ bool TfAdjust::RotateMap(double userAngle) {
     try {
         const WaitCursor wait;
         // The turn runs beside the window, which keeps repainting meanwhile.
-        auto turned = std::async(std::launch::async, [this, userAngle] {
-            return RotateBitmap(AdjustMap, kCyan, -userAngle);
-        });
-        while (turned.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready)
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        Bitmap result = turned.get();
+        Bitmap result = RunBesideWindow(
+            [this, userAngle] { return RotateBitmap(AdjustMap, kCyan, -userAngle); });
         if (result.IsEmpty())
             return false;
         AdjustMap = std::move(result);
@@ -339,8 +346,12 @@ void TfAdjust::bbRotate180Click() {
         RotateMap(180);
 }
 
-void TfAdjust::bbHorizontalClick() { StartMode(kLineFirst, bbHorizontal); }
-void TfAdjust::bbVerticalClick() { StartMode(kLineFirst, bbVertical); }
+void TfAdjust::bbHorizontalClick() {
+    StartMode(kLineFirst, bbHorizontal);
+}
+void TfAdjust::bbVerticalClick() {
+    StartMode(kLineFirst, bbVertical);
+}
 
 void TfAdjust::bbTargetClick() {
     if (FirstStrip || mode_ != kIdle)
@@ -365,7 +376,9 @@ void TfAdjust::bbCheckUpperClick() {
     StartMode(seamOffset_[1] ? kSeamMove : kSeamSource, bbCheckUpper);
 }
 
-void TfAdjust::bbCutAnyClick() { StartMode(kCutFirst, bbCutAny); }
+void TfAdjust::bbCutAnyClick() {
+    StartMode(kCutFirst, bbCutAny);
+}
 
 void TfAdjust::bbCutCenteredClick() {
     StartMode(kCutCentred, bbCutCentered);
@@ -379,28 +392,31 @@ void TfAdjust::bbFindAngleClick() {
     std::optional<double> found;
     {
         const WaitCursor wait;
-        auto search = std::async(std::launch::async, [this] {
-            return FindStripAngle(AdjustMap, *FirstStrip,
-                                  FirstStripSide == StripSide::Left ? StripDirection::Left
-                                                                    : StripDirection::Above);
+        found = RunBesideWindow([this] {
+            return FindStripAngle(
+                AdjustMap, *FirstStrip,
+                FirstStripSide == StripSide::Left ? StripDirection::Left : StripDirection::Above);
         });
-        while (search.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready)
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        found = search.get();
     }
     if (!found) {
         dialogs_.Message(Text("No_angle_found"));
         return;
     }
     const double d = *found;
+    ConfirmRotationBetweenLines(d);
+}
+
+// Asks before turning the map by d degrees, the angle found between two lines.
+void TfAdjust::ConfirmRotationBetweenLines(double d) {
     if (CloseToZero(d)) {
         dialogs_.Message(Text("The_angle between these lines is close_to zero"));
         return;
     }
     QString question = Text("Rotate map %s with %.2f degree");
     question.replace(QStringLiteral("%.2f"), TwoDecimals(std::fabs(d)));
-    question = QString::fromStdString(FillPlaceholders(
-        question.toStdString(), {TranslateText(d >= 0 ? "to_the_right" : "to_the_left", language_)}));
+    question = QString::fromStdString(
+        FillPlaceholders(question.toStdString(),
+                         {TranslateText(d >= 0 ? "to_the_right" : "to_the_left", language_)}));
     if (dialogs_.Confirm(question))
         RotateMap(d);
 }
@@ -412,16 +428,7 @@ void TfAdjust::AskTargetRotation() {
     // Turning the map by its line's angle straightens it; by the target line's angle less
     // that, it lies as the target's line does.
     const double d = source - target;
-    if (CloseToZero(d)) {
-        dialogs_.Message(Text("The_angle between these lines is close_to zero"));
-        return;
-    }
-    QString question = Text("Rotate map %s with %.2f degree");
-    question.replace(QStringLiteral("%.2f"), TwoDecimals(std::fabs(d)));
-    question = QString::fromStdString(FillPlaceholders(
-        question.toStdString(), {TranslateText(d >= 0 ? "to_the_right" : "to_the_left", language_)}));
-    if (dialogs_.Confirm(question))
-        RotateMap(d);
+    ConfirmRotationBetweenLines(d);
 }
 
 // ---- Cutting --------------------------------------------------------------------------------
@@ -461,7 +468,9 @@ void TfAdjust::bbUndoAllClick() {
     EndMode();
 }
 
-void TfAdjust::cbFullMapClick() { PictureSizeChanged(); }
+void TfAdjust::cbFullMapClick() {
+    PictureSizeChanged();
+}
 
 void TfAdjust::ZoomChange() {
     eZoom->setText(QString::number(udZoom->Position()));
@@ -472,15 +481,15 @@ void TfAdjust::bbSaveClick() {
     if (!SaveAllowed || !changed_ || mode_ != kIdle)
         return;
     std::filesystem::path name = FileName;
-    const SaveOutcome outcome = SaveMapDialog(dialogs_, language_, AdjustMap,
-                                              state_.settings.compressionQuality, name);
+    const SaveOutcome outcome =
+        SaveMapDialog(dialogs_, language_, AdjustMap, state_.settings.compressionQuality, name);
     if (outcome != SaveOutcome::Written)
         return;
     FileName = name;
     saved_ = true;
     savedByForm_ = true;
-    const QString text = QString::fromStdString(FillPlaceholders(
-        TranslateText("The_map %s has_been saved", language_), {name.string()}));
+    const QString text = QString::fromStdString(
+        FillPlaceholders(TranslateText("The_map %s has_been saved", language_), {name.string()}));
     dialogs_.ShowTimedMessage({text, 1500, 18, this, QColor(0, 128, 0)});
     UpdateControls();
 }
@@ -541,11 +550,20 @@ void TfAdjust::keyPressEvent(QKeyEvent* event) {
     if (mode_ == kSeamMove) {
         QPoint step;
         switch (event->key()) {
-            case Qt::Key_Left: step = {-1, 0}; break;
-            case Qt::Key_Right: step = {1, 0}; break;
-            case Qt::Key_Up: step = {0, -1}; break;
-            case Qt::Key_Down: step = {0, 1}; break;
-            default: break;
+            case Qt::Key_Left:
+                step = {-1, 0};
+                break;
+            case Qt::Key_Right:
+                step = {1, 0};
+                break;
+            case Qt::Key_Up:
+                step = {0, -1};
+                break;
+            case Qt::Key_Down:
+                step = {0, 1};
+                break;
+            default:
+                break;
         }
         if (!step.isNull()) {
             std::optional<QPoint>& offset = seamOffset_[seamLeft_ ? 0 : 1];
@@ -603,8 +621,8 @@ void TfAdjust::UpdateCaption() {
                                            "If required, move map with cursor_keys"};
     if (mode_ == kIdle) {
         if (!CloseToZero(totalRotation_))
-            caption = fill("%s (Total rotation_angle = %.2f)", {caption.toStdString()},
-                           totalRotation_);
+            caption =
+                fill("%s (Total rotation_angle = %.2f)", {caption.toStdString()}, totalRotation_);
         if (cutDone_ && !initialMap_.IsEmpty()) {
             const double before = double(initialMap_.Width()) * initialMap_.Height();
             const double now = double(AdjustMap.Width()) * AdjustMap.Height();

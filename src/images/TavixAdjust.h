@@ -135,6 +135,7 @@ private:
     bool InMap(QPoint pixel) const;
     bool InStrip(QPoint pixel) const;
     void AskTargetRotation();
+    void ConfirmRotationBetweenLines(double d);
     void AskCut();
     void EnteredDegreeDone();
     void EnteredHundredthsDone();
@@ -196,7 +197,5 @@ private:
     QPushButton* bbBreak = nullptr;
     QPushButton* bbSave = nullptr;
 };
-
-
 
 }  // namespace korvalen
