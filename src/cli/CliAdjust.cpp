@@ -2,19 +2,15 @@
 // own routines, so that the result equals what the adjust form makes.
 #include "cli/CliAdjust.h"
 
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "cli/CliArgs.h"
 #include "core/ProgramState.h"
-#include "images/BmpCodec.h"
-#include "images/FileAccess.h"
-#include "images/JpegCodec.h"
 #include "images/MapAdjust.h"
 #include "images/MapFiles.h"
 #include "images/RotateBitmap.h"
@@ -22,9 +18,6 @@
 namespace korvalen::cli {
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kBadUsage = 2;
 constexpr Rgb kCyan{0, 255, 255};
 constexpr int kQuality = 85;
 
@@ -32,87 +25,24 @@ struct Call {
     std::string in, out, value;
 };
 
-// IN OUT and one "--name VALUE" (or "--name=VALUE"); "--" ends the options.
-bool ParseCall(std::span<const std::string> args, std::string_view option, Call& call,
-               std::string& error) {
-    std::vector<std::string> positional;
-    bool optionsEnded = false, haveValue = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            positional.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == option && i + 1 < args.size()) {
-            call.value = args[++i];
-            haveValue = true;
-        } else if (arg.rfind(std::string(option) + "=", 0) == 0) {
-            call.value = arg.substr(option.size() + 1);
-            haveValue = true;
-        } else {
-            error = "unknown option or missing value: " + arg;
-            return false;
-        }
-    }
-    if (positional.size() != 2) {
+// IN OUT and the one required "--name VALUE".
+bool ParseCall(Args args, std::string_view option, Call& call, std::string& error) {
+    const std::string_view options[] = {option};
+    ParsedArgs parsed;
+    if (!SplitArgs(args, options, {}, parsed, error))
+        return false;
+    if (parsed.positional.size() != 2) {
         error = "expected IN and OUT";
         return false;
     }
-    if (!haveValue) {
+    if (parsed.options.empty()) {
         error = std::string(option) + " is required";
         return false;
     }
-    call.in = positional[0];
-    call.out = positional[1];
+    call.in = parsed.positional[0];
+    call.out = parsed.positional[1];
+    call.value = parsed.options.back().second;
     return true;
-}
-
-std::optional<double> ParseNumber(std::string_view text) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<std::vector<int>> ParseInts(std::string_view text, size_t count) {
-    std::vector<int> values;
-    size_t start = 0;
-    while (start <= text.size()) {
-        const size_t comma = std::min(text.find(',', start), text.size());
-        const std::string_view part = text.substr(start, comma - start);
-        int value = 0;
-        auto [ptr, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
-        if (part.empty() || ec != std::errc() || ptr != part.data() + part.size())
-            return std::nullopt;
-        values.push_back(value);
-        start = comma + 1;
-    }
-    if (values.size() != count)
-        return std::nullopt;
-    return values;
-}
-
-// Writes the map as its OUT extension says; false with the reason otherwise.
-bool WriteMap(const std::string& path, const Bitmap& map, std::string& error) {
-    const std::string extension = AsciiLower(ExtensionAtFirstStop(path));
-    if (extension == "jpg" || extension == "jpeg")
-        return WriteJpegFile(path, map, kQuality, error);
-    if (extension == "bmp") {
-        if (BmpFileSize(map.Width(), map.Height(), map.Format()) > kMaxBmpFileSize) {
-            error = path + ": the image is too large for a BMP file (4 GiB at most)";
-            return false;
-        }
-        return WriteBmpFile(path, map, error);
-    }
-    error = "cannot tell the format of " + path + ": its extension must be .jpg, .jpeg or .bmp";
-    return false;
-}
-
-bool OutputNamed(const std::string& path) {
-    const std::string extension = AsciiLower(ExtensionAtFirstStop(path));
-    return extension == "jpg" || extension == "jpeg" || extension == "bmp";
 }
 
 }  // namespace
@@ -131,7 +61,7 @@ int RunRotate(std::span<const std::string> args, std::ostream& out, std::ostream
     if (!angle || std::fabs(*angle) > 360)
         return usage("--angle must be a number of degrees from -360 to 360, not \"" + call.value +
                      "\"");
-    if (!OutputNamed(call.out))
+    if (!IsOutputMapName(call.out))
         return usage("OUT must end in .jpg, .jpeg or .bmp");
     Bitmap map;
     if (!LoadMapFile(call.in, map, false, error)) {
@@ -146,7 +76,7 @@ int RunRotate(std::span<const std::string> args, std::ostream& out, std::ostream
         err << "korvalen-cli rotate: " << call.in << ": cannot turn the map: " << e.what() << "\n";
         return kFailed;
     }
-    if (!WriteMap(call.out, turned, error)) {
+    if (!WriteMapFile(call.out, turned, kQuality, error)) {
         err << "korvalen-cli rotate: " << error << "\n";
         return kFailed;
     }
@@ -168,7 +98,7 @@ int RunCut(std::span<const std::string> args, std::ostream& out, std::ostream& e
     if (!rect)
         return usage("--rect must be four whole numbers LEFT,TOP,RIGHT,BOTTOM, not \"" +
                      call.value + "\"");
-    if (!OutputNamed(call.out))
+    if (!IsOutputMapName(call.out))
         return usage("OUT must end in .jpg, .jpeg or .bmp");
     Bitmap map;
     if (!LoadMapFile(call.in, map, false, error)) {
@@ -182,7 +112,7 @@ int RunCut(std::span<const std::string> args, std::ostream& out, std::ostream& e
             << "does not lie within the " << map.Width() << " x " << map.Height() << " map\n";
         return kFailed;
     }
-    if (!WriteMap(call.out, map, error)) {
+    if (!WriteMapFile(call.out, map, kQuality, error)) {
         err << "korvalen-cli cut: " << error << "\n";
         return kFailed;
     }

@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "cli/CliAdjust.h"
+#include "cli/CliArgs.h"
 #include "cli/CliCapture.h"
 #include "core/Settings.h"
 #include "geo/CalibPointsText.h"
@@ -33,12 +34,6 @@ int RunGrid(std::span<const std::string> args, std::ostream& out, std::ostream& 
 int RunPatternJoin(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
 namespace {
-
-constexpr int kOk = 0;
-constexpr int kFailed = 1;    // the work itself failed (a file, or a join)
-constexpr int kBadUsage = 2;  // the command line was wrong
-
-using Args = std::span<const std::string>;
 
 struct Command {
     std::string_view name;
@@ -126,60 +121,10 @@ bool WantsHelp(Args args) {
     return false;
 }
 
-std::optional<int> ParseInt(std::string_view text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return value;
-}
-
-// Splits a command's arguments into positional ones and "--name value" (or "--name=value")
-// options; "--" ends the options so that file names may start with a dash.
-struct ParsedArgs {
-    std::vector<std::string> positional;
-    std::vector<std::pair<std::string, std::string>> options;
-};
-
-bool SplitArgs(Args args, std::span<const std::string_view> optionNames, ParsedArgs& parsed,
-               std::string& error) {
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            parsed.positional.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        bool known = false;
-        for (std::string_view optionName : optionNames)
-            known = known || name == optionName;
-        if (!known) {
-            error = "unknown option " + name;
-            return false;
-        }
-        if (equals != std::string::npos) {
-            parsed.options.emplace_back(name, arg.substr(equals + 1));
-        } else if (i + 1 < args.size()) {
-            parsed.options.emplace_back(name, args[++i]);
-        } else {
-            error = "option " + name + " needs a value";
-            return false;
-        }
-    }
-    return true;
-}
-
 int RunInfo(Args args, std::ostream& out, std::ostream& err) {
     ParsedArgs parsed;
     std::string error;
-    if (!SplitArgs(args, {}, parsed, error)) {
+    if (!SplitArgs(args, {}, {}, parsed, error)) {
         err << "korvalen-cli info: " << error << "\n";
         return kBadUsage;
     }
@@ -199,34 +144,6 @@ int RunInfo(Args args, std::ostream& out, std::ostream& err) {
     return kOk;
 }
 
-enum class OutputFormat { Jpeg, Bmp };
-
-std::optional<OutputFormat> OutputFormatOf(const std::string& path) {
-    const std::string extension = AsciiLower(ExtensionAtFirstStop(path));
-    if (extension == "jpg" || extension == "jpeg")
-        return OutputFormat::Jpeg;
-    if (extension == "bmp")
-        return OutputFormat::Bmp;
-    return std::nullopt;
-}
-
-bool WriteOutput(const std::string& path, OutputFormat format, const Bitmap& bitmap, int quality,
-                 std::string& error) {
-    if (format == OutputFormat::Bmp) {
-        if (BmpFileSize(bitmap.Width(), bitmap.Height(), bitmap.Format()) > kMaxBmpFileSize) {
-            error = path + ": the image is too large for a BMP file (4 GiB at most)";
-            return false;
-        }
-        return WriteBmpFile(path, bitmap, error);
-    }
-    if (bitmap.Width() > kJpegMaxSide || bitmap.Height() > kJpegMaxSide) {
-        error = path + ": a JPEG file holds at most " + std::to_string(kJpegMaxSide) +
-                " pixels per side";
-        return false;
-    }
-    return WriteJpegFile(path, bitmap, quality, error);
-}
-
 int RunConvert(Args args, std::ostream& out, std::ostream& err) {
     const Command& command = *FindCommand("convert");
     auto usageError = [&](const std::string& message) {
@@ -237,7 +154,7 @@ int RunConvert(Args args, std::ostream& out, std::ostream& err) {
     static constexpr std::string_view kOptions[] = {"--bits", "--quality"};
     ParsedArgs parsed;
     std::string error;
-    if (!SplitArgs(args, kOptions, parsed, error))
+    if (!SplitArgs(args, kOptions, {}, parsed, error))
         return usageError(error);
     if (parsed.positional.size() != 2)
         return usageError("expected IN and OUT");
@@ -258,12 +175,11 @@ int RunConvert(Args args, std::ostream& out, std::ostream& err) {
     }
     const std::string& input = parsed.positional[0];
     const std::string& output = parsed.positional[1];
-    const std::optional<OutputFormat> format = OutputFormatOf(output);
-    if (!format)
+    if (!IsOutputMapName(output))
         return usageError("cannot tell the format of " + output +
                           ": its extension (from the first full stop of the file name) must "
                           "be .jpg, .jpeg or .bmp");
-    if (quality && *format != OutputFormat::Jpeg)
+    if (quality && IsBmpName(output))
         return usageError("--quality applies to JPEG output only");
 
     Bitmap bitmap;
@@ -273,7 +189,7 @@ int RunConvert(Args args, std::ostream& out, std::ostream& err) {
     }
     if (bits)
         ConvertInPlace(bitmap, *bits);
-    if (!WriteOutput(output, *format, bitmap, quality.value_or(70), error)) {
+    if (!WriteMapFile(output, bitmap, quality.value_or(70), error)) {
         err << "korvalen-cli convert: " << error << "\n";
         return kFailed;
     }
@@ -299,40 +215,6 @@ struct JoinOptions {
     bool json = false;
 };
 
-// Reads "--name value" into target when it is a whole number within [low, high].
-bool ReadRange(const std::string& name, const std::string& value, int low, int high, int& target,
-               std::string& error) {
-    const std::optional<int> number = ParseInt(value);
-    if (!number || *number < low || *number > high) {
-        error = name + " must be " + std::to_string(low) + " to " + std::to_string(high) +
-                ", not \"" + value + "\"";
-        return false;
-    }
-    target = *number;
-    return true;
-}
-
-// Reads "--name value" into target when value is one of the choices.
-template <typename T>
-bool ReadChoice(const std::string& name, const std::string& value,
-                std::initializer_list<std::pair<std::string_view, std::type_identity_t<T>>> choices,
-                T& target, std::string& error) {
-    std::string names;
-    size_t index = 0;
-    for (const auto& [text, choice] : choices) {
-        if (value == text) {
-            target = choice;
-            return true;
-        }
-        if (index > 0)
-            names += index + 1 == choices.size() ? " or " : ", ";
-        names += text;
-        ++index;
-    }
-    error = name + " must be " + names + ", not \"" + value + "\"";
-    return false;
-}
-
 bool ParseJoinOptions(Args args, JoinOptions& options, std::string& error) {
     static constexpr std::string_view kOptions[] = {"--rows",
                                                     "--cols",
@@ -355,17 +237,11 @@ bool ParseJoinOptions(Args args, JoinOptions& options, std::string& error) {
                                                     "--estimate",
                                                     "--band-on-detail",
                                                     "--compare"};
-    // --json is the one option without a value.
-    std::vector<std::string> rest;
-    for (const std::string& arg : args) {
-        if (arg == "--json")
-            options.json = true;
-        else
-            rest.push_back(arg);
-    }
+    static constexpr std::string_view kFlags[] = {"--json"};
     ParsedArgs parsed;
-    if (!SplitArgs(rest, kOptions, parsed, error))
+    if (!SplitArgs(args, kOptions, kFlags, parsed, error))
         return false;
+    options.json = !parsed.flags.empty();
     if (parsed.positional.size() != 1) {
         error = "expected one FOLDER";
         return false;
@@ -635,12 +511,12 @@ int RunJoin(Args args, std::ostream& out, std::ostream& err) {
         PrintCommandUsage(command, err);
         return kBadUsage;
     }
-    const std::optional<OutputFormat> format = OutputFormatOf(options.out);
-    if (!format || (options.quality && *format != OutputFormat::Jpeg)) {
+    const bool named = IsOutputMapName(options.out);
+    if (!named || (options.quality && IsBmpName(options.out))) {
         err << "korvalen-cli join: "
-            << (format ? "--quality applies to JPEG output only"
-                       : "cannot tell the format of " + options.out +
-                             ": its extension must be .jpg, .jpeg or .bmp")
+            << (named ? "--quality applies to JPEG output only"
+                      : "cannot tell the format of " + options.out +
+                            ": its extension must be .jpg, .jpeg or .bmp")
             << "\n";
         return kBadUsage;
     }
@@ -662,7 +538,7 @@ int RunJoin(Args args, std::ostream& out, std::ostream& err) {
     }
     Bitmap result;
     if (!ComposeResultMap(matrix, options.bits, result, error) ||
-        !WriteOutput(options.out, *format, result, options.quality.value_or(70), error)) {
+        !WriteMapFile(options.out, result, options.quality.value_or(70), error)) {
         err << "korvalen-cli join: " << error << "\n";
         return kFailed;
     }
@@ -689,7 +565,7 @@ int RunCalibrate(Args args, std::ostream& out, std::ostream& err) {
     static constexpr std::string_view kOptions[] = {"--format", "--bounds", "--point", "--points"};
     ParsedArgs parsed;
     std::string error;
-    if (!SplitArgs(args, kOptions, parsed, error))
+    if (!SplitArgs(args, kOptions, {}, parsed, error))
         return usageError(error);
     if (parsed.positional.size() != 1)
         return usageError("expected one IMAGE");
@@ -699,17 +575,7 @@ int RunCalibrate(Args args, std::ostream& out, std::ostream& err) {
     for (const auto& [name, value] : parsed.options) {
         bool ok = true;
         if (name == "--format") {
-            ok = ReadChoice(name, value,
-                            {{"map", kOziExplorer},
-                             {"cal", kTouratechQv},
-                             {"geo", kGpsTracker},
-                             {"gmw", kGlobalMapper},
-                             {"jpr", kFugawi},
-                             {"world", kWorldFile},
-                             {"jgw", kWorldFile},
-                             {"bpw", kWorldFile},
-                             {"tab", kMapInfo}},
-                            format, error);
+            ok = ReadCalibrationFormat(name, value, format, error);
         } else if (name == "--bounds") {
             ok = ParseBounds(value, inputs, error);
         } else if (name == "--point") {

@@ -1,12 +1,11 @@
 // korvalen-cli grid: the placemark grid of a root view, as the form writes it.
-#include <charconv>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "cli/CliArgs.h"
 #include "geo/FormatDistance.h"
 #include "geo/KmlPlacemarks.h"
 #include "geo/PlacemarkGrid.h"
@@ -17,21 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kBadUsage = 2;
 constexpr const char* kUsage =
     "usage: korvalen-cli grid ROOT.kml --top N --bottom N --left N --right N --overlap P\n"
     "       [--no-calibration] [--out NAME]\n";
-
-std::optional<int> WholeNumber(std::string_view text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return value;
-}
 
 struct GridOptions {
     std::string root;
@@ -39,73 +26,43 @@ struct GridOptions {
     GridRequest request;
 };
 
-bool ParseGridOptions(std::span<const std::string> args, GridOptions& options, std::string& error) {
+bool ParseGridOptions(Args args, GridOptions& options, std::string& error) {
+    static constexpr std::string_view kOptions[] = {"--top",   "--bottom",  "--left",
+                                                    "--right", "--overlap", "--out"};
+    static constexpr std::string_view kFlags[] = {"--no-calibration"};
+    ParsedArgs parsed;
+    if (!SplitArgs(args, kOptions, kFlags, parsed, error))
+        return false;
+    if (parsed.positional.size() != 1) {
+        error = "expected one ROOT.kml";
+        return false;
+    }
+    options.root = parsed.positional[0];
+    options.request.CalibrationPlacemarks = parsed.flags.empty();
+    GridRequest& r = options.request;
     struct Number {
         std::string_view name;
         int* target;
         int low, high;
         bool given = false;
     };
-    Number numbers[] = {
-        {"--top", &options.request.TopRows, 0, kMaxGrowth},
-        {"--bottom", &options.request.BottomRows, 0, kMaxGrowth},
-        {"--left", &options.request.LeftCols, 0, kMaxGrowth},
-        {"--right", &options.request.RightCols, 0, kMaxGrowth},
-        {"--overlap", &options.request.Overlapping, kMinOverlapping, kMaxOverlapping}};
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (!options.root.empty()) {
-                error = "expected one ROOT.kml";
-                return false;
-            }
-            options.root = arg;
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--no-calibration") {
-            options.request.CalibrationPlacemarks = false;
-            continue;
-        }
-        const size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        std::string value;
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            error = "option " + name + " needs a value";
-            return false;
-        }
+    Number numbers[] = {{"--top", &r.TopRows, 0, kMaxGrowth},
+                        {"--bottom", &r.BottomRows, 0, kMaxGrowth},
+                        {"--left", &r.LeftCols, 0, kMaxGrowth},
+                        {"--right", &r.RightCols, 0, kMaxGrowth},
+                        {"--overlap", &r.Overlapping, kMinOverlapping, kMaxOverlapping}};
+    for (const auto& [name, value] : parsed.options) {
         if (name == "--out") {
             options.out = value;
             continue;
         }
-        Number* number = nullptr;
-        for (Number& n : numbers)
-            if (n.name == name)
-                number = &n;
-        if (!number) {
-            error = "unknown option " + name;
-            return false;
+        for (Number& n : numbers) {
+            if (n.name != name)
+                continue;
+            if (!ReadRange(name, value, n.low, n.high, *n.target, error))
+                return false;
+            n.given = true;
         }
-        const std::optional<int> parsed = WholeNumber(value);
-        if (!parsed || *parsed < number->low || *parsed > number->high) {
-            error = name + " must be " + std::to_string(number->low) + " to " +
-                    std::to_string(number->high) + ", not \"" + value + "\"";
-            return false;
-        }
-        *number->target = *parsed;
-        number->given = true;
-    }
-    if (options.root.empty()) {
-        error = "expected one ROOT.kml";
-        return false;
     }
     for (const Number& n : numbers) {
         if (!n.given) {
@@ -116,16 +73,7 @@ bool ParseGridOptions(std::span<const std::string> args, GridOptions& options, s
     return true;
 }
 
-// The texts of the form's messages, shown with blanks.
-std::string Plain(std::string text) {
-    for (char& c : text)
-        if (c == '_')
-            c = ' ';
-    return text;
-}
-
 }  // namespace
-
 int RunGrid(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
     GridOptions options;
     std::string error;

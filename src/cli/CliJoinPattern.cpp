@@ -1,7 +1,5 @@
 // korvalen-cli join --pattern: the numbered screenshots of a grid pattern joined with the
 // pattern's predictions, and calibrated from its corner placemarks.
-#include <charconv>
-#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -12,15 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "cli/CliArgs.h"
 #include "core/Settings.h"
 #include "geo/CalibPointsText.h"
 #include "geo/CalibrationWriter.h"
 #include "geo/PatternCorners.h"
-#include "images/BmpCodec.h"
 #include "images/FileAccess.h"
 #include "images/GridPattern.h"
 #include "images/GridPatternImages.h"
-#include "images/JpegCodec.h"
 #include "images/MapMatrix.h"
 #include "joining/ComposeResult.h"
 #include "joining/UnattendedJoin.h"
@@ -30,9 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kBadUsage = 2;
 constexpr const char* kUsage =
     "usage: korvalen-cli join FOLDER --pattern FILE.pgp --out RESULT\n"
     "       [--calibrate map|cal|geo|gmw|jpr|world|tab] [--bits 24|8|4] [--quality 1..100]\n";
@@ -46,112 +40,47 @@ struct PatternJoinOptions {
     std::optional<int> quality;
 };
 
-template <typename T>
-bool Choose(const std::string& name, const std::string& value,
-            std::initializer_list<std::pair<std::string_view, T>> choices, T& target,
-            std::string& error) {
-    for (const auto& [text, choice] : choices) {
-        if (value == text) {
-            target = choice;
-            return true;
-        }
+bool ParseOptions(Args args, PatternJoinOptions& o, std::string& error) {
+    static constexpr std::string_view kOptions[] = {"--pattern", "--out", "--calibrate", "--bits",
+                                                    "--quality"};
+    ParsedArgs parsed;
+    if (!SplitArgs(args, kOptions, {}, parsed, error)) {
+        // The grid pattern decides rows, columns and overlaps: say so rather than "unknown".
+        if (error.rfind("unknown option ", 0) == 0)
+            error = "with --pattern the option " + error.substr(15) + " is not used";
+        return false;
     }
-    error = name + " cannot be \"" + value + "\"";
-    return false;
-}
-
-bool ParseOptions(std::span<const std::string> args, PatternJoinOptions& o, std::string& error) {
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (!o.folder.empty()) {
-                error = "expected one FOLDER";
-                return false;
-            }
-            o.folder = arg;
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        std::string value;
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            error = "option " + name + " needs a value";
-            return false;
-        }
+    if (parsed.positional.size() > 1) {
+        error = "expected one FOLDER";
+        return false;
+    }
+    for (const auto& [name, value] : parsed.options) {
         bool ok = true;
+        int number = 0;
         if (name == "--pattern") {
             o.pattern = value;
         } else if (name == "--out") {
             o.out = value;
         } else if (name == "--calibrate") {
-            ok = Choose<int>(name, value,
-                             {{"map", kOziExplorer},
-                              {"cal", kTouratechQv},
-                              {"geo", kGpsTracker},
-                              {"gmw", kGlobalMapper},
-                              {"jpr", kFugawi},
-                              {"world", kWorldFile},
-                              {"tab", kMapInfo}},
-                             o.calibrate, error);
+            ok = ReadCalibrationFormat(name, value, o.calibrate, error);
         } else if (name == "--bits") {
-            ok = Choose<PixelFormat>(
+            ok = ReadChoice(
                 name, value,
                 {{"24", PixelFormat::Bits24}, {"8", PixelFormat::Bits8}, {"4", PixelFormat::Bits4}},
                 o.bits, error);
-        } else if (name == "--quality") {
-            int number = 0;
-            const char* end = value.data() + value.size();
-            auto [ptr, ec] = std::from_chars(value.data(), end, number);
-            ok = !value.empty() && ec == std::errc() && ptr == end && number >= 1 && number <= 100;
-            if (!ok)
-                error = "--quality must be 1 to 100, not \"" + value + "\"";
-            o.quality = number;
         } else {
-            error = "with --pattern the option " + name + " is not used";
-            ok = false;
+            ok = ReadRange(name, value, 1, 100, number, error);
+            o.quality = number;
         }
         if (!ok)
             return false;
     }
-    if (o.folder.empty() || o.pattern.empty() || o.out.empty()) {
+    if (parsed.positional.empty() || o.pattern.empty() || o.out.empty()) {
         error = "FOLDER, --pattern and --out are required";
         return false;
     }
+    o.folder = parsed.positional[0];
     return true;
-}
-
-std::string Plain(std::string text) {
-    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n"))
-        text.replace(at, 2, "; ");
-    for (char& c : text)
-        if (c == '_')
-            c = ' ';
-    return text;
-}
-
-bool WriteResult(const std::string& path, const Bitmap& bitmap, int quality, std::string& error) {
-    const std::string extension = AsciiLower(ExtensionAtFirstStop(path));
-    if (extension == "bmp") {
-        if (BmpFileSize(bitmap.Width(), bitmap.Height(), bitmap.Format()) > kMaxBmpFileSize) {
-            error = path + ": the image is too large for a BMP file (4 GiB at most)";
-            return false;
-        }
-        return WriteBmpFile(path, bitmap, error);
-    }
-    if (bitmap.Width() > kJpegMaxSide || bitmap.Height() > kJpegMaxSide) {
-        error = path + ": the image is too large for a JPEG file";
-        return false;
-    }
-    return WriteJpegFile(path, bitmap, quality, error);
 }
 
 }  // namespace
@@ -163,13 +92,12 @@ int RunPatternJoin(std::span<const std::string> args, std::ostream& out, std::os
         err << "korvalen-cli join: " << error << "\n" << kUsage;
         return kBadUsage;
     }
-    const std::string extension = AsciiLower(ExtensionAtFirstStop(o.out));
-    if (extension != "jpg" && extension != "jpeg" && extension != "bmp") {
+    if (!IsOutputMapName(o.out)) {
         err << "korvalen-cli join: cannot tell the format of " << o.out
             << ": its extension must be .jpg, .jpeg or .bmp\n";
         return kBadUsage;
     }
-    if (o.quality && extension == "bmp") {
+    if (o.quality && IsBmpName(o.out)) {
         err << "korvalen-cli join: --quality applies to JPEG output only\n";
         return kBadUsage;
     }
@@ -228,7 +156,7 @@ int RunPatternJoin(std::span<const std::string> args, std::ostream& out, std::os
     }
     Bitmap result;
     if (!ComposeResultMap(matrix, o.bits, result, error) ||
-        !WriteResult(o.out, result, o.quality.value_or(70), error)) {
+        !WriteMapFile(o.out, result, o.quality.value_or(70), error)) {
         err << "korvalen-cli join: " << error << "\n";
         return kFailed;
     }
