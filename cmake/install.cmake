@@ -3,7 +3,18 @@
 include(GNUInstallDirs)
 
 install(TARGETS korvalen-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES doc/korvalen-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Man pages go compressed, as man and Debian's packages expect them.
+find_program(KORVALEN_GZIP gzip)
+if(KORVALEN_GZIP)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/korvalen-cli.1.gz
+        COMMAND ${KORVALEN_GZIP} -9nc ${CMAKE_SOURCE_DIR}/doc/korvalen-cli.1
+                > ${CMAKE_BINARY_DIR}/korvalen-cli.1.gz
+        DEPENDS ${CMAKE_SOURCE_DIR}/doc/korvalen-cli.1)
+    add_custom_target(korvalen_man_page ALL DEPENDS ${CMAKE_BINARY_DIR}/korvalen-cli.1.gz)
+    install(FILES ${CMAKE_BINARY_DIR}/korvalen-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+    install(FILES doc/korvalen-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 if(KORVALEN_GUI)
     install(TARGETS korvalen korvalen-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -12,7 +12,6 @@ for file in bin/korvalen bin/korvalen-cli bin/korvalen-demo \
     share/applications/org.example.korvalen.desktop \
     share/icons/hicolor/scalable/apps/korvalen.svg \
     share/metainfo/org.example.korvalen.metainfo.xml \
-    share/man/man1/korvalen-cli.1 \
     share/doc/korvalen/manual/index.html share/doc/korvalen/manual/images/result-page.png \
     share/doc/korvalen/demo/a1.jpg; do
     if [ ! -s "$root/$file" ]; then
@@ -42,8 +41,16 @@ if command -v appstreamcli >/dev/null 2>&1; then
 else
     echo "appstreamcli is not installed; metainfo not validated"
 fi
-if command -v groff >/dev/null 2>&1; then
-    warnings=$(groff -man -Tutf8 -ww -z "$root/share/man/man1/korvalen-cli.1" 2>&1)
+# The man page, compressed where gzip was there at build time.
+man="$root/share/man/man1/korvalen-cli.1"
+if [ -s "$man.gz" ]; then
+    gzip -t "$man.gz" || { echo "man page: broken gzip file"; failed=1; }
+elif [ ! -s "$man" ]; then
+    echo "missing: share/man/man1/korvalen-cli.1(.gz)"
+    failed=1
+fi
+if command -v groff >/dev/null 2>&1 && [ -s "$man.gz" ]; then
+    warnings=$(gzip -dc "$man.gz" | groff -man -Tutf8 -ww -z 2>&1)
     [ -z "$warnings" ] || { echo "man page: $warnings"; failed=1; }
 fi
 # The icon named by the desktop file is the one installed.
