@@ -171,8 +171,9 @@ struct Parser {
             content.bottomRight = LatLon{*sued, *ost};
     }
 
-    // rp0="lat,lon,y,x"
-    bool GeoLine(std::string_view line) {
+    // "rpN=lat,lon,a,b": GPS tracker files count from 0 and give y before x ("rp0=lat,lon,y,x"),
+    // Fugawi files count from 1 and give x first ("rp1=lat,lon,x,y").
+    bool RpLine(std::string_view line, bool yFirst, int firstIndex) {
         if (!StartsWith(line, "rp"))
             return true;
         const size_t eq = line.find('=');
@@ -180,13 +181,15 @@ struct Parser {
         if (eq == std::string_view::npos || !Integer(line.substr(2, eq - 2), p.Index))
             return Fail("bad rp line");
         const auto f = Split(Trim(line.substr(eq + 1)), ',');
-        if (f.size() < 4 || !Number(f[0], p.Lat) || !Number(f[1], p.Lon) || !Integer(f[2], p.Y) ||
-            !Integer(f[3], p.X))
+        if (f.size() < 4 || !Number(f[0], p.Lat) || !Number(f[1], p.Lon) ||
+            !Integer(f[2], yFirst ? p.Y : p.X) || !Integer(f[3], yFirst ? p.X : p.Y))
             return Fail("bad rp line");
-        p.Index += 1;
+        p.Index += 1 - firstIndex;
         Add(p);
         return true;
     }
+    bool GeoLine(std::string_view line) { return RpLine(line, true, 0); }
+    bool JprLine(std::string_view line) { return RpLine(line, false, 1); }
 
     // GCP="Point n,x,y,lon,lat", the line continued with a backslash
     bool GmwLine(std::string_view line) {
@@ -198,22 +201,6 @@ struct Parser {
             !Integer(f[1], p.X) || !Integer(f[2], p.Y) || !Number(f[3], p.Lon) ||
             !Number(f[4], p.Lat))
             return Fail("bad GCP line");
-        Add(p);
-        return true;
-    }
-
-    // rp1=lat,lon,x,y
-    bool JprLine(std::string_view line) {
-        if (!StartsWith(line, "rp"))
-            return true;
-        const size_t eq = line.find('=');
-        ReadCalibPoint p;
-        if (eq == std::string_view::npos || !Integer(line.substr(2, eq - 2), p.Index))
-            return Fail("bad rp line");
-        const auto f = Split(line.substr(eq + 1), ',');
-        if (f.size() < 4 || !Number(f[0], p.Lat) || !Number(f[1], p.Lon) || !Integer(f[2], p.X) ||
-            !Integer(f[3], p.Y))
-            return Fail("bad rp line");
         Add(p);
         return true;
     }
@@ -267,6 +254,13 @@ bool ParseCalibrationText(std::string_view text, int formatIndex, CalibrationFil
         error = "unknown calibration format " + std::to_string(formatIndex);
         return false;
     }
+    // One line reader a format, in the order of the format numbers.
+    using LineReader = bool (Parser::*)(std::string_view);
+    static constexpr LineReader kLineReaders[kFormatCount] = {
+        &Parser::OziLine, &Parser::QvLine,    &Parser::GeoLine, &Parser::GmwLine,
+        &Parser::JprLine, &Parser::WorldLine, &Parser::TabLine};
+    static_assert(kOziExplorer == 1 && kMapInfo == kFormatCount);
+    const LineReader readLine = kLineReaders[formatIndex - 1];
     Parser parser{content, error, 0};
     while (!text.empty()) {
         const size_t end = text.find('\n');
@@ -275,31 +269,7 @@ bool ParseCalibrationText(std::string_view text, int formatIndex, CalibrationFil
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         ++parser.lineNumber;
-        bool ok = true;
-        switch (formatIndex) {
-            case kOziExplorer:
-                ok = parser.OziLine(line);
-                break;
-            case kTouratechQv:
-                ok = parser.QvLine(line);
-                break;
-            case kGpsTracker:
-                ok = parser.GeoLine(line);
-                break;
-            case kGlobalMapper:
-                ok = parser.GmwLine(line);
-                break;
-            case kFugawi:
-                ok = parser.JprLine(line);
-                break;
-            case kWorldFile:
-                ok = parser.WorldLine(line);
-                break;
-            case kMapInfo:
-                ok = parser.TabLine(line);
-                break;
-        }
-        if (!ok)
+        if (!(parser.*readLine)(line))
             return false;
     }
     if (formatIndex == kTouratechQv)
