@@ -40,13 +40,10 @@ TEST_F(MainWindow, FirstStartAsksTheLanguageOnceAndWritesItOnClose) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Korvalen 2.33"));
 
     ASSERT_EQ(dialogs.selectionsAsked.size(), 1u);
-    const Dialogs::Selection& asked = dialogs.selectionsAsked[0];
-    EXPECT_EQ(asked.caption, QStringLiteral("Language/Sprache"));
-    EXPECT_EQ(asked.options, QStringList({"english", "deutsch"}));
-    EXPECT_EQ(asked.defaultChoice, 0);
-    EXPECT_TRUE(asked.statement.isEmpty());
-    EXPECT_EQ(asked.fontSize, 8);
-    EXPECT_EQ(asked.centre.y(), w.MatrixPanelCentre().y());  // x moved: German is wider
+    EXPECT_EQ(Described(dialogs.selectionsAsked[0]),
+              "Language/Sprache |  | english / deutsch | default 0, font 8");
+    // x moved: German is wider
+    EXPECT_EQ(dialogs.selectionsAsked[0].centre.y(), w.MatrixPanelCentre().y());
     EXPECT_EQ(Find<QPushButton>("bbNewMatrix")->text(), QStringLiteral("Neue Kartenmatrix"));
     EXPECT_EQ(Find<QMenu>("miFile")->title(), QStringLiteral("Datei"));
 
@@ -120,9 +117,9 @@ TEST_F(MainWindow, CloseQueryWithUnsavedResult) {
     EXPECT_TRUE(state.ResultUnsaved);
     EXPECT_FALSE(std::filesystem::exists(SettingsPath()));
     ASSERT_EQ(dialogs.selectionsAsked.size(), 1u);
-    EXPECT_EQ(dialogs.selectionsAsked[0].caption, QStringLiteral("The tavixed map was not saved"));
-    EXPECT_EQ(dialogs.selectionsAsked[0].options,
-              QStringList{QStringLiteral("discard intermediate result and close program")});
+    EXPECT_EQ(Described(dialogs.selectionsAsked[0]),
+              "The tavixed map was not saved |  | discard intermediate result and close program | "
+              "default 0, font 8");
 
     // Pending calibration asks only while calibration files are written automatically.
     state.ResultUnsaved = false;
