@@ -191,25 +191,6 @@ TEST_F(ResultSaving, ExtensionFollowsTheChosenFilter) {
     EXPECT_FALSE(state.ResultUnsaved);
 }
 
-TEST_F(ResultSaving, FourBitResultSavedAsJpegKeepsItsColours) {
-    Bitmap map(64, 32, PixelFormat::Bits4);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x)
-            map.SetPixel(x, y, x < 32 ? Rgb{255, 0, 0} : Rgb{0, 0, 255});
-    OpenWithResult(map, true);
-    Answer(dir / "four.jpg", 0);
-    window->bbSaveMapClick();
-    Bitmap read;
-    std::string error;
-    ASSERT_TRUE(ReadJpegFile(dir / "four.jpg", read, error)) << error;
-    ASSERT_EQ(read.Width(), 64);
-    const auto near = [](Rgb a, Rgb b) {
-        return std::abs(a.r - b.r) < 16 && std::abs(a.g - b.g) < 16 && std::abs(a.b - b.b) < 16;
-    };
-    EXPECT_TRUE(near(read.PixelAt(10, 16), Rgb{255, 0, 0}));
-    EXPECT_TRUE(near(read.PixelAt(54, 16), Rgb{0, 0, 255}));
-}
-
 TEST_F(ResultSaving, CalibrationOfferedAsksInsteadOfTheTimedMessage) {
     TfTavixMain& w = OpenWithResult(MakeTestPicture(20, 20, 3), false);
     state.CalibrateOffered = true;
