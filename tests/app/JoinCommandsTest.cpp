@@ -145,47 +145,33 @@ protected:
     }
 };
 
-TEST_F(JoinCommands, TavixMapsJoinsOneRowAndShowsTheComposedResult) {
+TEST_F(JoinCommands, TavixMapsJoinsEveryMapAndShowsTheComposedResult) {
     TfTavixMain& w = OpenForJoining();
-    FillMatrix(1, 2, kTwoByTwo);
+    FillMatrix(2, 2, kTwoByTwo);
     auto* start = Find<QPushButton>("bbTavixMaps");
     ASSERT_TRUE(start->isEnabled());
     dialogs.selections = {1};        // self-search
     dialogs.confirmations = {true};  // look at the result
     start->click();
 
-    ExpectPlaced(kTwoByTwo, 1, 2);
-    EXPECT_EQ(w.JoinedCount, 2);
-    EXPECT_EQ(windowsShown, 1);
-    ASSERT_EQ(captions.size(), 1u);
+    ExpectPlaced(kTwoByTwo, 2, 2);
+    EXPECT_EQ(w.JoinedCount, 4);
+    EXPECT_EQ(windowsShown, 3);
+    ASSERT_EQ(captions.size(), 3u);
     EXPECT_EQ(captions[0], QStringLiteral("Tavixing a2 (row=1 column=2) with a1 ..."));
+    EXPECT_EQ(captions[2], QStringLiteral("Tavixing b2 (row=2 column=2) with a2 ..."));
     EXPECT_EQ(dialogs.asked,
               QStringList({QStringLiteral("select: Joining algorithm"),
                            QStringLiteral("confirm: The tavix has been carried out.\r\nDo you "
                                           "want take a look at the result map")}));
     EXPECT_EQ(Described(dialogs.selectionsAsked[0]), kAlgorithmQuestion);
     EXPECT_EQ(dialogs.selectionsAsked[0].centre, w.MatrixPanelCentre());
-
-    EXPECT_TRUE(w.ResultPageShown());
-    EXPECT_TRUE(state.ResultUnsaved);
-    ExpectResultIsThePicture(kTwoByTwo, 1, 2);
-}
-
-TEST_F(JoinCommands, TavixMapsJoinsTwoByTwo) {
-    TfTavixMain& w = OpenForJoining();
-    FillMatrix(2, 2, kTwoByTwo);
-    dialogs.selections = {1};
-    dialogs.confirmations = {true};
-    w.bbTavixMapsClick();
-    ExpectPlaced(kTwoByTwo, 2, 2);
-    EXPECT_EQ(w.JoinedCount, 4);
-    EXPECT_EQ(windowsShown, 3);
-    EXPECT_EQ(captions.back(), QStringLiteral("Tavixing b2 (row=2 column=2) with a2 ..."));
     for (const tSingleMap& cell : w.Matrix) {
         EXPECT_FALSE(cell.IsJoining);
         EXPECT_FALSE(cell.IsNeighbour);
     }
     ASSERT_TRUE(w.ResultPageShown());
+    EXPECT_TRUE(state.ResultUnsaved);
     ExpectResultIsThePicture(kTwoByTwo, 2, 2);
 }
 

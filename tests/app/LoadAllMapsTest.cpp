@@ -121,10 +121,6 @@ TEST_F(LoadAllMaps, OrdersOfferedFollowTheMatrixSize) {
     EXPECT_TRUE(dialogs.fileRequests.empty());  // break: nothing more happens
 
     NewMatrix(20, 10);
-    dialogs.selections = {kRows, 0};
-    window->bbLoadAllMapsClick();
-    EXPECT_EQ(dialogs.selectionsAsked.back().options,
-              QStringList({"alphabetical order", "A1 pattern", "AA pattern"}));
     dialogs.selections = {kColumns, 0};
     window->bbLoadAllMapsClick();
     EXPECT_EQ(dialogs.selectionsAsked.back().options,
