@@ -10,16 +10,6 @@
 namespace korvalen::test {
 namespace {
 
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (!(a.PixelAt(x, y) == b.PixelAt(x, y)))
-                return false;
-    return true;
-}
-
 class AdjustCommands : public MainWindowFixture {
 protected:
     // A 2 x 2 matrix whose maps are files in the temporary folder.

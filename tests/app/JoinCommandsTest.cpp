@@ -35,6 +35,11 @@ Bitmap NoisePicture(int width, int height, unsigned seed) {
     return picture;
 }
 
+constexpr const char* kAlgorithmQuestion =
+    "Joining algorithm | choose tavix algorithm | self-search / define search band / join points "
+    "only on first horiz./vertically tavix / set join points ever / manually move map | default "
+    "3, font 8";
+
 std::string NameOf(int row, int col) {
     return std::string(1, static_cast<char>('a' + row - 1)) + std::to_string(col);
 }
@@ -65,6 +70,16 @@ protected:
             captions.push_back(search.JoinCaption);
         };
         return w;
+    }
+
+    // The search window is closed as soon as it has started.
+    void CloseSearchWindowsWhenShown() {
+        state.settings.immediateStart = false;
+        window->PrepareSelfSearchWindow = [](TfAutomatic& search) {
+            QTimer::singleShot(0, &search, [&search] {
+                QTimer::singleShot(0, &search, [&search] { search.close(); });
+            });
+        };
     }
 
     // Fills the matrix with the tiles as "Load all maps" would.
@@ -130,52 +145,33 @@ protected:
     }
 };
 
-TEST_F(JoinCommands, TavixMapsJoinsOneRowAndShowsTheComposedResult) {
+TEST_F(JoinCommands, TavixMapsJoinsEveryMapAndShowsTheComposedResult) {
     TfTavixMain& w = OpenForJoining();
-    FillMatrix(1, 2, kTwoByTwo);
+    FillMatrix(2, 2, kTwoByTwo);
     auto* start = Find<QPushButton>("bbTavixMaps");
     ASSERT_TRUE(start->isEnabled());
     dialogs.selections = {1};        // self-search
     dialogs.confirmations = {true};  // look at the result
     start->click();
 
-    ExpectPlaced(kTwoByTwo, 1, 2);
-    EXPECT_EQ(w.JoinedCount, 2);
-    EXPECT_EQ(windowsShown, 1);
-    ASSERT_EQ(captions.size(), 1u);
+    ExpectPlaced(kTwoByTwo, 2, 2);
+    EXPECT_EQ(w.JoinedCount, 4);
+    EXPECT_EQ(windowsShown, 3);
+    ASSERT_EQ(captions.size(), 3u);
     EXPECT_EQ(captions[0], QStringLiteral("Tavixing a2 (row=1 column=2) with a1 ..."));
+    EXPECT_EQ(captions[2], QStringLiteral("Tavixing b2 (row=2 column=2) with a2 ..."));
     EXPECT_EQ(dialogs.asked,
               QStringList({QStringLiteral("select: Joining algorithm"),
                            QStringLiteral("confirm: The tavix has been carried out.\r\nDo you "
                                           "want take a look at the result map")}));
-    const Dialogs::Selection& question = dialogs.selectionsAsked[0];
-    EXPECT_EQ(question.statement, QStringLiteral("choose tavix algorithm"));
-    EXPECT_EQ(question.options.size(), 5);
-    EXPECT_EQ(question.options[0], QStringLiteral("self-search"));
-    EXPECT_EQ(question.fontSize, 8);
-    EXPECT_EQ(question.centre, w.MatrixPanelCentre());
-    EXPECT_EQ(question.defaultChoice, state.settings.preferredAlgorithm);
-
-    EXPECT_TRUE(w.ResultPageShown());
-    EXPECT_TRUE(state.ResultUnsaved);
-    ExpectResultIsThePicture(kTwoByTwo, 1, 2);
-}
-
-TEST_F(JoinCommands, TavixMapsJoinsTwoByTwo) {
-    TfTavixMain& w = OpenForJoining();
-    FillMatrix(2, 2, kTwoByTwo);
-    dialogs.selections = {1};
-    dialogs.confirmations = {true};
-    w.bbTavixMapsClick();
-    ExpectPlaced(kTwoByTwo, 2, 2);
-    EXPECT_EQ(w.JoinedCount, 4);
-    EXPECT_EQ(windowsShown, 3);
-    EXPECT_EQ(captions.back(), QStringLiteral("Tavixing b2 (row=2 column=2) with a2 ..."));
+    EXPECT_EQ(Described(dialogs.selectionsAsked[0]), kAlgorithmQuestion);
+    EXPECT_EQ(dialogs.selectionsAsked[0].centre, w.MatrixPanelCentre());
     for (const tSingleMap& cell : w.Matrix) {
         EXPECT_FALSE(cell.IsJoining);
         EXPECT_FALSE(cell.IsNeighbour);
     }
     ASSERT_TRUE(w.ResultPageShown());
+    EXPECT_TRUE(state.ResultUnsaved);
     ExpectResultIsThePicture(kTwoByTwo, 2, 2);
 }
 
@@ -219,12 +215,7 @@ TEST_F(JoinCommands, BreakStopsTheRunAndContinueJoinsTheRest) {
 TEST_F(JoinCommands, ClosingTheSearchWindowStopsTheRun) {
     TfTavixMain& w = OpenForJoining();
     FillMatrix(1, 2, kTwoByTwo);
-    state.settings.immediateStart = false;
-    w.PrepareSelfSearchWindow = [](TfAutomatic& search) {
-        QTimer::singleShot(0, &search, [&search] {
-            QTimer::singleShot(0, &search, [&search] { search.close(); });
-        });
-    };
+    CloseSearchWindowsWhenShown();
     dialogs.selections = {1};
     dialogs.confirmations = {true};  // yes, really
     w.bbTavixMapsClick();
@@ -234,10 +225,14 @@ TEST_F(JoinCommands, ClosingTheSearchWindowStopsTheRun) {
     EXPECT_FALSE(state.ResultUnsaved);
 }
 
-TEST_F(JoinCommands, OneMapCompletesWithoutChoosingAndTheResultIsTheMap) {
+TEST_F(JoinCommands, OneMapIsTheResultWithoutChoosingAnAlgorithm) {
     TfTavixMain& w = OpenForJoining();
     FillMatrix(1, 1, kTwoByTwo);
-    EXPECT_TRUE(Find<QPushButton>("bbShowResult")->isEnabled());
+    Find<QPushButton>("bbShowResult")->click();  // not joined yet: shown all the same
+    ASSERT_TRUE(w.ResultPageShown());
+    ExpectResultIsThePicture(kTwoByTwo, 1, 1);
+    EXPECT_TRUE(dialogs.asked.isEmpty());
+
     dialogs.confirmations = {true};
     w.bbTavixMapsClick();
     EXPECT_EQ(dialogs.asked, QStringList({QStringLiteral(
@@ -247,15 +242,17 @@ TEST_F(JoinCommands, OneMapCompletesWithoutChoosingAndTheResultIsTheMap) {
     EXPECT_EQ(w.JoinedCount, 1);
     ASSERT_TRUE(w.ResultPageShown());
     ExpectResultIsThePicture(kTwoByTwo, 1, 1);
-}
 
-TEST_F(JoinCommands, ResultMapOfOneUnjoinedMapShowsIt) {
-    TfTavixMain& w = OpenForJoining();
-    FillMatrix(1, 1, kTwoByTwo);
-    Find<QPushButton>("bbShowResult")->click();
-    ASSERT_TRUE(w.ResultPageShown());
-    ExpectResultIsThePicture(kTwoByTwo, 1, 1);
-    EXPECT_TRUE(dialogs.asked.isEmpty());
+    // The result takes the pixel format of the settings, except a capture, which is kept.
+    state.settings.tavixedMapPixelIx = 0;
+    w.bbShowResultClick();
+    EXPECT_EQ(w.ResultMap.Format(), PixelFormat::Bits24);
+    EXPECT_EQ(w.ResultMap.PixelAt(7, 9), picture.PixelAt(kOrigin.x + 7, kOrigin.y + 9));
+    state.GEMode = true;
+    w.ResultMap = Bitmap(30, 20, PixelFormat::Bits8);
+    w.bbShowResultClick();
+    EXPECT_EQ(w.ResultMap.Width(), 30);
+    EXPECT_EQ(w.ResultMap.Format(), PixelFormat::Bits8);
 }
 
 TEST_F(JoinCommands, DeclinedRestartChangesNothingButStillOffersTheResult) {
@@ -272,12 +269,9 @@ TEST_F(JoinCommands, DeclinedRestartChangesNothingButStillOffersTheResult) {
     dialogs.confirmations = {false};
     w.bbTavixMapsClick();
     ASSERT_EQ(dialogs.selectionsAsked.size(), 1u);
-    const Dialogs::Selection& question = dialogs.selectionsAsked[0];
-    EXPECT_EQ(question.caption, QStringLiteral("Tavix maps"));
-    EXPECT_EQ(question.statement, QStringLiteral("2 tavixes have been already carried out !"));
-    EXPECT_EQ(question.options,
-              QStringList{QStringLiteral("discard intermediate result and restart tavix")});
-    EXPECT_EQ(question.defaultChoice, 0);
+    EXPECT_EQ(Described(dialogs.selectionsAsked[0]),
+              "Tavix maps | 2 tavixes have been already carried out ! | discard intermediate "
+              "result and restart tavix | default 0, font 8");
     EXPECT_EQ(dialogs.asked.size(), 2);  // and the offer of the result
     EXPECT_EQ(w.JoinedCount, 2);
     ExpectPlaced(kTwoByTwo, 1, 2);
@@ -291,60 +285,26 @@ TEST_F(JoinCommands, ChangeAlgorithmAsksOnTheMatrixPanel) {
     w.bbChangeAlgorithmClick();
     EXPECT_EQ(w.Joining().JoinAlgorithm, 4);
     ASSERT_EQ(dialogs.selectionsAsked.size(), 1u);
-    EXPECT_EQ(dialogs.selectionsAsked[0].caption, QStringLiteral("Joining algorithm"));
-    EXPECT_EQ(dialogs.selectionsAsked[0].options[4], QStringLiteral("manually move map"));
+    EXPECT_EQ(Described(dialogs.selectionsAsked[0]), kAlgorithmQuestion);
     EXPECT_EQ(dialogs.selectionsAsked[0].centre, w.MatrixPanelCentre());
 }
 
-TEST_F(JoinCommands, JoinedCountIsTheDriversAndANewMatrixResetsIt) {
-    TfTavixMain& w = OpenForJoining();
-    EXPECT_EQ(&w.JoinedCount, &w.Joining().JoinedCount);
-    FillMatrix(1, 2, kTwoByTwo);
-    dialogs.selections = {1};
-    w.bbTavixMapsClick();
-    EXPECT_EQ(w.Joining().JoinedCount, 2);
-    dialogs.confirmations = {true};  // discard the loaded maps
-    NewMatrix(1, 3);
-    EXPECT_EQ(w.Joining().JoinedCount, 0);
-}
-
-TEST_F(JoinCommands, ANewMatrixEndsAGridPatternJoinAndRestoresItsSettings) {
+TEST_F(JoinCommands, ANewMatrixEndsAJoinAndAGridPatternJoinRestoresItsSettings) {
     TfTavixMain& w = OpenForJoining();
     FillMatrix(1, 2, kTwoByTwo);
     state.GridPatternJoin = true;
-    state.settings.immediateStart = false;
-    w.PrepareSelfSearchWindow = [](TfAutomatic& search) {
-        QTimer::singleShot(0, &search, [&search] {
-            QTimer::singleShot(0, &search, [&search] { search.close(); });
-        });
-    };
+    CloseSearchWindowsWhenShown();
     dialogs.confirmations = {true};
     w.bbTavixMapsClick();  // forces minimum 100, broken off
     ASSERT_EQ(state.settings.minimumCorrelation, 100);
     ASSERT_TRUE(state.GridPatternJoin);
+    ASSERT_EQ(w.Joining().JoinedCount, 1);
     dialogs.confirmations = {true};  // discard the loaded maps
     NewMatrix(1, 2);
     EXPECT_FALSE(state.GridPatternJoin);
     EXPECT_EQ(state.settings.minimumCorrelation, 90);
-}
-
-TEST_F(JoinCommands, CapturedResultIsKeptAsItIs) {
-    TfTavixMain& w = OpenForJoining();
-    FillMatrix(1, 1, kTwoByTwo);
-    state.GEMode = true;
-    w.ResultMap = Bitmap(30, 20, PixelFormat::Bits24);
-    w.bbShowResultClick();
-    EXPECT_EQ(w.ResultMap.Width(), 30);
-    EXPECT_EQ(w.ResultMap.Format(), PixelFormat::Bits24);
-}
-
-TEST_F(JoinCommands, ResultTakesThePixelFormatOfTheSettings) {
-    TfTavixMain& w = OpenForJoining();
-    FillMatrix(1, 1, kTwoByTwo);
-    state.settings.tavixedMapPixelIx = 0;
-    w.bbShowResultClick();
-    EXPECT_EQ(w.ResultMap.Format(), PixelFormat::Bits24);
-    EXPECT_EQ(w.ResultMap.PixelAt(7, 9), picture.PixelAt(kOrigin.x + 7, kOrigin.y + 9));
+    EXPECT_EQ(w.Joining().JoinedCount, 0);
+    EXPECT_EQ(w.JoinedCount, 0);
 }
 
 }  // namespace

@@ -65,20 +65,24 @@ TEST_F(LoadAllMaps, A1PatternByRows) {
 
     // What was asked, and how.
     ASSERT_EQ(dialogs.selectionsAsked.size(), 2u);
-    const Dialogs::Selection& sequence = dialogs.selectionsAsked[0];
-    EXPECT_EQ(sequence.caption, QStringLiteral("Sequence of maps"));
-    EXPECT_EQ(sequence.options, QStringList({"rows", "columns"}));
-    EXPECT_EQ(sequence.defaultChoice, 1);
-    EXPECT_EQ(sequence.fontSize, 8);
-    EXPECT_EQ(sequence.centre, w.MatrixPanelCentre());
+    EXPECT_EQ(Described(dialogs.selectionsAsked[0]),
+              "Sequence of maps |  | rows / columns | default 1, font 8");
+    EXPECT_EQ(dialogs.selectionsAsked[0].centre, w.MatrixPanelCentre());
     const Dialogs::Selection& order = dialogs.selectionsAsked[1];
-    EXPECT_EQ(order.caption, QStringLiteral("Order of map files"));
-    EXPECT_EQ(order.options, QStringList({"alphabetical order", "A1 pattern", "1A pattern",
-                                          "11 pattern", "AA pattern"}));
+    EXPECT_EQ(order.options.join(" / "),
+              "alphabetical order / A1 pattern / 1A pattern / 11 pattern / AA pattern");
     EXPECT_TRUE(order.statement.contains(QStringLiteral("A1 means letter+digit(hex)")));
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].title, QStringLiteral("select first map file (top left)"));
     EXPECT_EQ(dialogs.fileRequests[0].filter, QStringLiteral("Jpeg|*.jpg|Bitmap|*.bmp|PNG|*.png"));
+
+    // The loaded cells show their maps, not empty white cells.
+    const QImage& picture = w.findChild<MatrixPicture*>("iMatrixImage")->Picture();
+    int nonWhite = 0;
+    const Rect r = w.Matrix.At(1, 2)->CellRect;
+    for (int x = r.left + 2; x < r.right - 1; x += 3)
+        nonWhite += QColor(picture.pixel(x, (r.top + r.bottom) / 2)) != QColor(Qt::white);
+    EXPECT_GT(nonWhite, 10);
 }
 
 TEST_F(LoadAllMaps, PatternStartsAtTheFirstFile) {
@@ -106,17 +110,6 @@ TEST_F(LoadAllMaps, ColumnsWithThe1APattern) {
     EXPECT_EQ(CellNames(), "1a 2a 3a / 1b 2b 3b");
 }
 
-TEST_F(LoadAllMaps, LettersBeyondZLeaveTheLastRowsEmpty) {
-    MakeMaps({"x1.jpg", "x2.jpg", "y1.jpg", "y2.jpg", "z1.jpg", "z2.jpg"});
-    TfTavixMain& w = Open();
-    NewMatrix(5, 2);
-    Load(kRows, kA1, "x1.jpg");
-    EXPECT_EQ(CellNames(), "x1 x2 / y1 y2 / z1 z2 / - - / - -");
-    EXPECT_EQ(CellsWithBitmap(), 6);
-    EXPECT_FALSE(Find<QPushButton>("bbTavixMaps")->isEnabled());
-    EXPECT_TRUE(w.MapsLoaded);
-}
-
 TEST_F(LoadAllMaps, OrdersOfferedFollowTheMatrixSize) {
     Open();
     NewMatrix(30, 2);
@@ -128,17 +121,13 @@ TEST_F(LoadAllMaps, OrdersOfferedFollowTheMatrixSize) {
     EXPECT_TRUE(dialogs.fileRequests.empty());  // break: nothing more happens
 
     NewMatrix(20, 10);
-    dialogs.selections = {kRows, 0};
-    window->bbLoadAllMapsClick();
-    EXPECT_EQ(dialogs.selectionsAsked.back().options,
-              QStringList({"alphabetical order", "A1 pattern", "AA pattern"}));
     dialogs.selections = {kColumns, 0};
     window->bbLoadAllMapsClick();
     EXPECT_EQ(dialogs.selectionsAsked.back().options,
               QStringList({"alphabetical order", "1A pattern", "AA pattern"}));
 }
 
-TEST_F(LoadAllMaps, AlphabeticalWithTooFewAndTooManyFiles) {
+TEST_F(LoadAllMaps, AlphabeticalFromTheChosenFile) {
     MakeMaps({"m01.jpg", "m02.jpg", "m03.jpg", "M04.JPG", "m05.jpg", "m06.jpg"});
     TfTavixMain& w = Open();
     NewMatrix(2, 2);
@@ -146,14 +135,6 @@ TEST_F(LoadAllMaps, AlphabeticalWithTooFewAndTooManyFiles) {
     EXPECT_EQ(CellNames(), "m02 m03 / m04 m05");
     EXPECT_EQ(w.Matrix.At(2, 1)->FilePath, Folder() / "M04.JPG");  // the name as on disk
     EXPECT_EQ(CellsWithBitmap(), 4);
-
-    NewMatrix(2, 2);  // asks first, as maps are loaded
-    EXPECT_EQ(dialogs.asked.last(), QStringLiteral("confirm: Discard loaded maps"));
-    dialogs.confirmations = {true};
-    NewMatrix(2, 2);
-    Load(kRows, kAlphabetical, "m05.jpg");
-    EXPECT_EQ(CellNames(), "m05 m06 / - -");
-    EXPECT_FALSE(Find<QPushButton>("bbTavixMaps")->isEnabled());
 }
 
 TEST_F(LoadAllMaps, AFirstFileOutsideThePatternIsRefused) {
@@ -235,19 +216,6 @@ TEST_F(LoadAllMaps, ShowsProgressLocksCommandsAndStopsOnClose) {
     EXPECT_TRUE(Action("miNewMatrix")->isEnabled());
     EXPECT_FALSE(Find<QLabel>("stProgress")->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(LoadAllMaps, LoadedCellsAreDrawn) {
-    MakeMaps({"a1.jpg", "a2.jpg"});
-    TfTavixMain& w = Open();
-    NewMatrix(1, 2);
-    Load(kRows, kA1, "a1.jpg");
-    const QImage& picture = w.findChild<MatrixPicture*>("iMatrixImage")->Picture();
-    int nonWhite = 0;
-    const Rect r = w.Matrix.At(1, 2)->CellRect;
-    for (int x = r.left + 2; x < r.right - 1; x += 3)
-        nonWhite += QColor(picture.pixel(x, (r.top + r.bottom) / 2)) != QColor(Qt::white);
-    EXPECT_GT(nonWhite, 10);  // the map, not an empty white cell
 }
 
 }  // namespace

@@ -74,28 +74,32 @@ TEST_F(LoadGridPattern, FillsTheMatrixWithTheNumberedImages) {
         << dialogs.asked.join("\n").toStdString();
 }
 
-TEST_F(LoadGridPattern, NamesFollowTheImageCount) {
+// Image names take as many digits as the count needs; without all four corners there is no
+// calibration to offer.
+TEST_F(LoadGridPattern, NamesFollowTheImageCountAndOnlyFullCornersOfferCalibration) {
     Open();
-    WritePattern("p.pgp", Grid(3, 4, 10));
-    WriteImages(dir / "twelve", 12);
-    Answer("p.pgp", {dir / "twelve"});
-    window->bbLoadGridPatternClick();
-    EXPECT_EQ(CellNames(), "01 02 03 04 / 05 06 07 08 / 09 10 11 12");
-    EXPECT_FALSE(state.CalibrateOffered);  // no corners in the file
-}
-
-TEST_F(LoadGridPattern, AMissingCornerHidesTheCalibration) {
-    Open();
-    WritePattern("p.pgp", Grid(2, 2, 10) +
-                              "[calibration]\r\nP1lat=1\r\nP1lon=2\r\nP2lat=1\r\nP2lon=3\r\n"
-                              "P3lon=2\r\nP4lat=0\r\nP4lon=3\r\n");
-    WriteImages(dir / "four", 4);
-    Answer("p.pgp", {dir / "four"});
-    window->bbLoadGridPatternClick();
-    EXPECT_EQ(window->Rows(), 2);
-    EXPECT_TRUE(state.GridPatternJoin);
-    EXPECT_FALSE(state.CalibrateOffered);
-    EXPECT_TRUE(Find<QPushButton>("bbCalibrateMap")->isHidden());
+    const struct {
+        std::string text;
+        int count;
+        const char* names;
+    } cases[] = {
+        {Grid(3, 4, 10), 12, "01 02 03 04 / 05 06 07 08 / 09 10 11 12"},
+        {Grid(2, 2, 10) + "[calibration]\r\nP1lat=1\r\nP1lon=2\r\nP2lat=1\r\nP2lon=3\r\n"
+                          "P3lon=2\r\nP4lat=0\r\nP4lon=3\r\n",
+         4, "1 2 / 3 4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.names);
+        WritePattern("p.pgp", c.text);
+        const auto folder = dir / std::to_string(c.count);
+        WriteImages(folder, c.count);
+        Answer("p.pgp", {folder});
+        window->bbLoadGridPatternClick();
+        EXPECT_EQ(CellNames(), c.names);
+        EXPECT_TRUE(state.GridPatternJoin);
+        EXPECT_FALSE(state.CalibrateOffered);
+        EXPECT_TRUE(Find<QPushButton>("bbCalibrateMap")->isHidden());
+    }
 }
 
 TEST_F(LoadGridPattern, BadParametersAndOtherFilesAreRefused) {

@@ -33,16 +33,6 @@ size_t FilesIn(const fs::path& folder) {
         std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height() || a.Format() != b.Format())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (!(a.PixelAt(x, y) == b.PixelAt(x, y)))
-                return false;
-    return true;
-}
-
 class ResultSaving : public MainWindowFixture {
 protected:
     // The window on the result page with this result map, left unsaved by a join.
@@ -72,7 +62,14 @@ protected:
         ASSERT_TRUE(LoadMapFile(path, *cell.Bitmap, state.settings.singleMaps8bit, error)) << error;
     }
 
-    void ShowCells() {
+    // A matrix of one row holding these map files, written from seeds 1, 2, ...
+    void LoadRow(std::initializer_list<const char*> names, int width = 40, int height = 30) {
+        NewMatrix(1, static_cast<int>(names.size()));
+        int col = 1;
+        for (const char* name : names) {
+            WriteMap(dir / name, col, width, height);
+            PutMap(1, col++, dir / name);
+        }
         window->BuildMatrixPicture();
         window->UpdateControls();
     }
@@ -194,25 +191,6 @@ TEST_F(ResultSaving, ExtensionFollowsTheChosenFilter) {
     EXPECT_FALSE(state.ResultUnsaved);
 }
 
-TEST_F(ResultSaving, FourBitResultSavedAsJpegKeepsItsColours) {
-    Bitmap map(64, 32, PixelFormat::Bits4);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x)
-            map.SetPixel(x, y, x < 32 ? Rgb{255, 0, 0} : Rgb{0, 0, 255});
-    OpenWithResult(map, true);
-    Answer(dir / "four.jpg", 0);
-    window->bbSaveMapClick();
-    Bitmap read;
-    std::string error;
-    ASSERT_TRUE(ReadJpegFile(dir / "four.jpg", read, error)) << error;
-    ASSERT_EQ(read.Width(), 64);
-    const auto near = [](Rgb a, Rgb b) {
-        return std::abs(a.r - b.r) < 16 && std::abs(a.g - b.g) < 16 && std::abs(a.b - b.b) < 16;
-    };
-    EXPECT_TRUE(near(read.PixelAt(10, 16), Rgb{255, 0, 0}));
-    EXPECT_TRUE(near(read.PixelAt(54, 16), Rgb{0, 0, 255}));
-}
-
 TEST_F(ResultSaving, CalibrationOfferedAsksInsteadOfTheTimedMessage) {
     TfTavixMain& w = OpenWithResult(MakeTestPicture(20, 20, 3), false);
     state.CalibrateOffered = true;
@@ -223,11 +201,10 @@ TEST_F(ResultSaving, CalibrationOfferedAsksInsteadOfTheTimedMessage) {
     dialogs.selections = {0};
     w.bbSaveMapClick();
     ASSERT_EQ(dialogs.selectionsAsked.size(), 1u);
-    const Dialogs::Selection& asked = dialogs.selectionsAsked[0];
-    EXPECT_EQ(asked.caption,
-              QStringLiteral("Tavixed map %1 has been saved").arg(Q(dir / "calibrate.bmp")));
-    EXPECT_EQ(asked.options, QStringList{QStringLiteral("Calibrate now")});
-    EXPECT_EQ(asked.fontSize, 8);
+    EXPECT_EQ(Described(dialogs.selectionsAsked[0]),
+              QStringLiteral("Tavixed map %1 has been saved |  | Calibrate now | default 1, font 8")
+                  .arg(Q(dir / "calibrate.bmp"))
+                  .toStdString());
     EXPECT_TRUE(dialogs.timedMessages.empty());
     // The rule enables it now (the button itself waits for its window).
     EXPECT_TRUE(*ComputeControlStates(w.GatherControlInputs()).calibrateEnabled);
@@ -235,69 +212,57 @@ TEST_F(ResultSaving, CalibrationOfferedAsksInsteadOfTheTimedMessage) {
 
 // ---- Failures -------------------------------------------------------------------------------
 
-TEST_F(ResultSaving, WriteIntoAFileInsteadOfAFolderChangesNothing) {
-    TfTavixMain& w = OpenWithResult(MakeTestPicture(20, 20, 3), true);
+// Neither a file where a folder should be nor an old file whose temporary neighbour cannot be
+// made (its name is as long as the file system allows) may be touched by a failed save.
+TEST_F(ResultSaving, FailedSaveKeepsTheOldFilesAndTheResultUnsaved) {
+    const fs::path long_ = dir / (std::string(251, 'm') + ".jpg");
     WriteBytes(dir / "plain", {'x'});
-    Answer(dir / "plain" / "result.jpg", 0);
-    w.bbSaveMapClick();
-    ASSERT_EQ(Errors().size(), 1);
-    EXPECT_TRUE(Errors()[0].contains(Q(dir / "plain" / "result.jpg"))) << Errors()[0].toStdString();
-    EXPECT_TRUE(state.ResultUnsaved);
-    EXPECT_EQ(w.SavedResultName, "earlier.jpg");
-    EXPECT_TRUE(dialogs.timedMessages.empty());
-    EXPECT_EQ(ReadBytes(dir / "plain"), std::vector<uint8_t>{'x'});
-}
-
-TEST_F(ResultSaving, FailedReplaceKeepsTheOldFile) {
-    // A name of the longest length the file system allows: the old file exists, but the
-    // temporary file beside it cannot be made, so the write fails before touching it.
-    const fs::path old = dir / (std::string(251, 'm') + ".jpg");
-    const std::vector<uint8_t> oldBytes = {'o', 'l', 'd'};
-    WriteBytes(old, oldBytes);
+    WriteBytes(long_, {'o', 'l', 'd'});
     TfTavixMain& w = OpenWithResult(MakeTestPicture(20, 20, 3), true);
     const size_t filesBefore = FilesIn(dir.Path());
-    Answer(old, 0);
-    w.bbSaveMapClick();
-    ASSERT_EQ(Errors().size(), 1);
-    EXPECT_TRUE(Errors()[0].contains(Q(old))) << Errors()[0].toStdString();
-    EXPECT_EQ(ReadBytes(old), oldBytes);
+    for (const fs::path& target : {dir / "plain" / "result.jpg", long_}) {
+        SCOPED_TRACE(target.filename());
+        dialogs.asked.clear();
+        Answer(target, 0);
+        w.bbSaveMapClick();
+        ASSERT_EQ(Errors().size(), 1);
+        EXPECT_TRUE(Errors()[0].contains(Q(target))) << Errors()[0].toStdString();
+        EXPECT_TRUE(state.ResultUnsaved);
+        EXPECT_EQ(w.SavedResultName, "earlier.jpg");
+    }
+    EXPECT_EQ(ReadBytes(dir / "plain"), std::vector<uint8_t>{'x'});
+    EXPECT_EQ(ReadBytes(long_), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(FilesIn(dir.Path()), filesBefore);
-    EXPECT_TRUE(state.ResultUnsaved);
-    EXPECT_EQ(w.SavedResultName, "earlier.jpg");
+    EXPECT_TRUE(dialogs.timedMessages.empty());
 }
 
 TEST_F(ResultSaving, TooWideForJpegOffersTheBitmapFormat) {
     TfTavixMain& w = OpenWithResult(Bitmap(70000, 2, PixelFormat::Bits4), true);
     Answer(dir / "wide.jpg", 0);
+    dialogs.confirmations = {false};  // refused: nothing is written
+    w.bbSaveMapClick();
+    EXPECT_TRUE(Errors().isEmpty());
+    EXPECT_EQ(FilesIn(dir.Path()), 1u);
+    EXPECT_TRUE(state.ResultUnsaved);
+
+    dialogs.asked.clear();
+    Answer(dir / "wide.jpg", 0);
     Answer(dir / "wide.bmp", 1);
     dialogs.confirmations = {true};
     w.bbSaveMapClick();
-
     const QStringList confirms = dialogs.asked.filter(QStringLiteral("confirm: "));
     ASSERT_EQ(confirms.size(), 1);
     EXPECT_TRUE(confirms[0].contains(QStringLiteral("65535"))) << confirms[0].toStdString();
     EXPECT_TRUE(confirms[0].contains(QStringLiteral("70000 x 2"))) << confirms[0].toStdString();
     EXPECT_TRUE(confirms[0].contains(QStringLiteral("Save as bitmap instead?")));
     // The dialog comes back with the bitmap name, so the user is asked before replacing it.
-    ASSERT_EQ(dialogs.fileRequests.size(), 2u);
-    EXPECT_EQ(dialogs.fileRequests[1].fileName, Q(dir / "wide.bmp"));
-    EXPECT_EQ(dialogs.fileRequests[1].filterIndex, 1);
+    ASSERT_EQ(dialogs.fileRequests.size(), 3u);
+    EXPECT_EQ(dialogs.fileRequests[2].fileName, Q(dir / "wide.bmp"));
+    EXPECT_EQ(dialogs.fileRequests[2].filterIndex, 1);
     EXPECT_FALSE(fs::exists(dir / "wide.jpg"));
     EXPECT_TRUE(StartsWith(dir / "wide.bmp", {'B', 'M'}));
     EXPECT_EQ(w.SavedResultName, DisplayPath(dir / "wide.bmp"));
     EXPECT_FALSE(state.ResultUnsaved);
-}
-
-TEST_F(ResultSaving, RefusingTheOtherFormatWritesNothing) {
-    TfTavixMain& w = OpenWithResult(Bitmap(2, 66000, PixelFormat::Bits4), true);
-    Answer(dir / "tall.jpg", 0);
-    dialogs.confirmations = {false};
-    w.bbSaveMapClick();
-    EXPECT_EQ(dialogs.fileRequests.size(), 1u);
-    EXPECT_TRUE(Errors().isEmpty());
-    EXPECT_EQ(FilesIn(dir.Path()), 1u);
-    EXPECT_TRUE(state.ResultUnsaved);
-    EXPECT_EQ(w.SavedResultName, "earlier.jpg");
 }
 
 // Large enough to be encoded in strips on several threads: the window still hears of the
@@ -377,26 +342,16 @@ TEST_F(ResultSaving, FormatChoosesTheJpegPanelAndTheBarWritesTheQualityShown) {
 
 TEST_F(ResultSaving, ConvertWithoutPromptTurnsBitmapsIntoJpegsTheCellsThenRead) {
     TfTavixMain& w = Open();
-    NewMatrix(1, 3);
-    WriteMap(dir / "b1.bmp", 1);
-    WriteMap(dir / "b2.bmp", 2);
-    WriteMap(dir / "b3.jpg", 3);
-    PutMap(1, 1, dir / "b1.bmp");
-    PutMap(1, 2, dir / "b2.bmp");
-    PutMap(1, 3, dir / "b3.jpg");
-    ShowCells();
+    LoadRow({"b1.bmp", "b2.bmp", "b3.jpg"});
     const std::vector<uint8_t> jpegBefore = ReadBytes(dir / "b3.jpg");
     ASSERT_TRUE(Action("miConvertBmpToJpeg")->isEnabled());
 
     dialogs.selections = {2};
     Action("miConvertBmpToJpeg")->trigger();
     ASSERT_EQ(dialogs.selectionsAsked.size(), 1u);
-    const Dialogs::Selection& asked = dialogs.selectionsAsked[0];
-    EXPECT_EQ(asked.caption, QStringLiteral("Convert bmp single maps to jpeg"));
-    EXPECT_EQ(asked.statement, QStringLiteral("Convert with 70% compression quality"));
-    EXPECT_EQ(asked.options, (QStringList{QStringLiteral("Convert with prompt for file name"),
-                                          QStringLiteral("Convert without prompt")}));
-    EXPECT_EQ(asked.defaultChoice, 1);
+    EXPECT_EQ(Described(dialogs.selectionsAsked[0]),
+              "Convert bmp single maps to jpeg | Convert with 70% compression quality | Convert "
+              "with prompt for file name / Convert without prompt | default 1, font 8");
     EXPECT_TRUE(Errors().isEmpty()) << Errors().join('\n').toStdString();
 
     const tSingleMap& b2 = *w.Matrix.At(1, 2);
@@ -418,12 +373,7 @@ TEST_F(ResultSaving, ConvertWithoutPromptTurnsBitmapsIntoJpegsTheCellsThenRead) 
 
 TEST_F(ResultSaving, ConvertWithPromptAsksForEachNameAndSkipsCancelledOnes) {
     TfTavixMain& w = Open();
-    NewMatrix(1, 2);
-    WriteMap(dir / "a1.bmp", 1);
-    WriteMap(dir / "a2.bmp", 2);
-    PutMap(1, 1, dir / "a1.bmp");
-    PutMap(1, 2, dir / "a2.bmp");
-    ShowCells();
+    LoadRow({"a1.bmp", "a2.bmp"});
     dialogs.selections = {1};
     Answer(dir / "renamed", 0);
     dialogs.files.push_back(std::nullopt);
@@ -440,27 +390,9 @@ TEST_F(ResultSaving, ConvertWithPromptAsksForEachNameAndSkipsCancelledOnes) {
     EXPECT_FALSE(fs::exists(dir / "a2.jpg"));
 }
 
-TEST_F(ResultSaving, ConvertBreakChangesNothing) {
-    TfTavixMain& w = Open();
-    NewMatrix(1, 2);
-    WriteMap(dir / "a1.bmp", 1);
-    PutMap(1, 1, dir / "a1.bmp");
-    ShowCells();
-    const size_t files = FilesIn(dir.Path());
-    dialogs.selections = {0};
-    w.miConvertBmpToJpegClick();
-    EXPECT_EQ(FilesIn(dir.Path()), files);
-    EXPECT_EQ(w.Matrix.At(1, 1)->FilePath, dir / "a1.bmp");
-}
-
 TEST_F(ResultSaving, ConvertFailureIsReportedWithTheFileAndStops) {
     TfTavixMain& w = Open();
-    NewMatrix(1, 2);
-    WriteMap(dir / "a1.bmp", 1);
-    WriteMap(dir / "a2.bmp", 2);
-    PutMap(1, 1, dir / "a1.bmp");
-    PutMap(1, 2, dir / "a2.bmp");
-    ShowCells();
+    LoadRow({"a1.bmp", "a2.bmp"});
     fs::create_directory(dir / "a1.jpg");  // the new name is taken by a folder
     dialogs.selections = {2};
     w.miConvertBmpToJpegClick();
@@ -474,12 +406,7 @@ TEST_F(ResultSaving, ConvertFailureIsReportedWithTheFileAndStops) {
 TEST_F(ResultSaving, CompressAllRewritesEveryMapAsJpegAndReadsItAgain) {
     TfTavixMain& w = Open();
     state.settings.compressionQuality = 20;
-    NewMatrix(1, 2);
-    WriteMap(dir / "a1.bmp", 1, 200, 150);
-    WriteMap(dir / "a2.jpg", 2, 200, 150);  // written at quality 90
-    PutMap(1, 1, dir / "a1.bmp");
-    PutMap(1, 2, dir / "a2.jpg");
-    ShowCells();
+    LoadRow({"a1.bmp", "a2.jpg"}, 200, 150);  // the JPEG written at quality 90
     const std::vector<uint8_t> bmpBefore = ReadBytes(dir / "a1.bmp");
     const uintmax_t jpegBefore = fs::file_size(dir / "a2.jpg");
     ASSERT_TRUE(Action("miCompressAll")->isEnabled());
@@ -501,19 +428,18 @@ TEST_F(ResultSaving, CompressAllRewritesEveryMapAsJpegAndReadsItAgain) {
     EXPECT_TRUE(SamePixels(*w.Matrix.At(1, 2)->Bitmap, again));
 }
 
-TEST_F(ResultSaving, CompressAllAnsweredNoChangesNothing) {
+TEST_F(ResultSaving, DeclinedConversionsChangeNothing) {
     TfTavixMain& w = Open();
-    NewMatrix(1, 2);
-    WriteMap(dir / "a1.jpg", 1);
-    WriteMap(dir / "a2.jpg", 2);
-    PutMap(1, 1, dir / "a1.jpg");
-    PutMap(1, 2, dir / "a2.jpg");
-    ShowCells();
-    const std::vector<uint8_t> before = ReadBytes(dir / "a1.jpg");
+    LoadRow({"a1.bmp", "a2.jpg"});
+    const std::vector<uint8_t> before = ReadBytes(dir / "a2.jpg");
+    const size_t files = FilesIn(dir.Path());
+    dialogs.selections = {0};  // break
+    w.miConvertBmpToJpegClick();
     dialogs.confirmations = {false};
     w.miCompressAllClick();
-    EXPECT_EQ(ReadBytes(dir / "a1.jpg"), before);
-    EXPECT_EQ(FilesIn(dir.Path()), 3u);
+    EXPECT_EQ(FilesIn(dir.Path()), files);
+    EXPECT_EQ(ReadBytes(dir / "a2.jpg"), before);
+    EXPECT_EQ(w.Matrix.At(1, 1)->FilePath, dir / "a1.bmp");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <csignal>
 #include <filesystem>
@@ -137,55 +138,42 @@ TEST(IniFileRead, BooleansAreNumbersOtherThanZero) {
 
 // ---- Writing -------------------------------------------------------------------------------
 
-TEST(IniFileWrite, ExistingKeyIsReplacedInPlaceKeepingItsSpelling) {
-    IniFile ini = Parsed("; my settings\r\n[Tavix]\r\n  Proximity = 5 \r\nk2=x\r\nPROXIMITY=9\r\n");
-    EXPECT_TRUE(ini.WriteInteger("tavix", "proximity", 12));
-    EXPECT_EQ(ini.ToText(),
-              "; my settings\r\n[Tavix]\r\n  Proximity =12\r\nk2=x\r\nPROXIMITY=9\r\n");
-}
-
-TEST(IniFileWrite, NewKeyFollowsTheLastKeyOfItsSection) {
-    IniFile ini = Parsed(
-        "[a]\n"
-        "x=1\n"
-        "; about b\n"
-        "\n"
-        "[b]\n"
-        "y=2\n"
-        "\n"
-        "\n");
-    ini.WriteString("a", "new", "n");
-    ini.WriteString("b", "other", "o");
-    EXPECT_EQ(ini.ToText(),
-              "[a]\r\n"
-              "x=1\r\n"
-              "new=n\r\n"
-              "; about b\r\n"
-              "\r\n"
-              "[b]\r\n"
-              "y=2\r\n"
-              "other=o\r\n"
-              "\r\n"
-              "\r\n");
-}
-
-TEST(IniFileWrite, NewKeyInSectionWithoutKeysGoesBeforeTrailingBlankLines) {
-    IniFile ini = Parsed("[a]\n; comment\n\n[b]\n");
-    ini.WriteBool("a", "flag", true);
-    ini.WriteBool("b", "flag", false);
-    EXPECT_EQ(ini.ToText(), "[a]\r\n; comment\r\nflag=1\r\n\r\n[b]\r\nflag=0\r\n");
-}
-
-TEST(IniFileWrite, NewSectionIsAppendedAfterABlankLine) {
-    IniFile ini;
-    ini.WriteInteger("first", "a", 1);
-    ini.WriteInteger("second", "b", -2);
-    ini.WriteInteger("first", "c", 3);
-    EXPECT_EQ(ini.ToText(), "[first]\r\na=1\r\nc=3\r\n\r\n[second]\r\nb=-2\r\n");
-
-    IniFile endsBlank = Parsed("[x]\nk=1\n\n");
-    endsBlank.WriteInteger("y", "k", 2);
-    EXPECT_EQ(endsBlank.ToText(), "[x]\r\nk=1\r\n\r\n[y]\r\nk=2\r\n");
+// Each row: a file, the values written into it in order, and the text that results.
+TEST(IniFileWrite, ValuesLandWhereTheProfileFunctionsPutThem) {
+    const struct {
+        const char* why;
+        const char* before;
+        std::vector<std::array<const char*, 3>> writes;
+        const char* after;
+    } rows[] = {
+        {"an existing key is replaced in place, keeping its spelling",
+         "; my settings\r\n[Tavix]\r\n  Proximity = 5 \r\nk2=x\r\nPROXIMITY=9\r\n",
+         {{"tavix", "proximity", "12"}},
+         "; my settings\r\n[Tavix]\r\n  Proximity =12\r\nk2=x\r\nPROXIMITY=9\r\n"},
+        {"a new key follows the last key of its section",
+         "[a]\nx=1\n; about b\n\n[b]\ny=2\n\n\n",
+         {{"a", "new", "n"}, {"b", "other", "o"}},
+         "[a]\r\nx=1\r\nnew=n\r\n; about b\r\n\r\n[b]\r\ny=2\r\nother=o\r\n\r\n\r\n"},
+        {"a section without keys takes it before its trailing blank lines",
+         "[a]\n; comment\n\n[b]\n",
+         {{"a", "flag", "1"}, {"b", "flag", "0"}},
+         "[a]\r\n; comment\r\nflag=1\r\n\r\n[b]\r\nflag=0\r\n"},
+        {"a new section is appended after a blank line",
+         "",
+         {{"first", "a", "1"}, {"second", "b", "-2"}, {"first", "c", "3"}},
+         "[first]\r\na=1\r\nc=3\r\n\r\n[second]\r\nb=-2\r\n"},
+        {"a file ending in a blank line gets no second one",
+         "[x]\nk=1\n\n",
+         {{"y", "k", "2"}},
+         "[x]\r\nk=1\r\n\r\n[y]\r\nk=2\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        IniFile ini = Parsed(row.before);
+        for (const auto& [section, key, value] : row.writes)
+            EXPECT_TRUE(ini.WriteString(section, key, value));
+        EXPECT_EQ(ini.ToText(), row.after);
+    }
 }
 
 TEST(IniFileWrite, WrittenStringsReadBackUnchanged) {
@@ -211,15 +199,12 @@ TEST(IniFileWrite, LineBreaksInValuesCannotSplitTheLine) {
 TEST(IniFileWrite, NamesTheFormatCannotHoldAreRefused) {
     IniFile ini = Parsed("[s]\nk=1\n");
     const std::string before = ini.ToText();
-    EXPECT_FALSE(ini.WriteString("s", "", "v"));
-    EXPECT_FALSE(ini.WriteString("s", "a=b", "v"));
-    EXPECT_FALSE(ini.WriteString("s", "; c", "v"));
-    EXPECT_FALSE(ini.WriteString("s", "[x", "v"));
-    EXPECT_FALSE(ini.WriteString("s", " k", "v"));
-    EXPECT_FALSE(ini.WriteString("s", "a\nb", "v"));
-    EXPECT_FALSE(ini.WriteString("", "k", "v"));
-    EXPECT_FALSE(ini.WriteString("a]b", "k", "v"));
-    EXPECT_FALSE(ini.WriteString("s\r", "k", "v"));
+    const std::pair<const char*, const char*> names[] = {
+        {"s", ""},     {"s", "a=b"}, {"s", "; c"}, {"s", "[x"},  {"s", " k"},
+        {"s", "a\nb"}, {"", "k"},    {"a]b", "k"}, {"s\r", "k"},
+    };
+    for (const auto& [section, key] : names)
+        EXPECT_FALSE(ini.WriteString(section, key, "v")) << section << "/" << key;
     EXPECT_EQ(ini.ToText(), before);
 }
 
@@ -270,15 +255,7 @@ TEST(IniFileText, ArbitraryBytesSurviveUntouched) {
 
 // ---- Files ---------------------------------------------------------------------------------
 
-TEST(IniFileFiles, MissingFileIsEmpty) {
-    TempDir dir;
-    IniFile ini = Parsed("[old]\nk=1\n");
-    std::string error;
-    ASSERT_TRUE(ini.Load(dir / "absent.ini", error)) << error;
-    EXPECT_EQ(ini.ToText(), "");
-}
-
-TEST(IniFileFiles, SaveAndLoadRoundTrip) {
+TEST(IniFileFiles, SaveAndLoadRoundTripAndAMissingFileIsEmpty) {
     TempDir dir;
     IniFile ini = Parsed("; comment\n[s]\nk=v\n");
     ini.WriteInteger("t", "n", 42);
@@ -290,9 +267,11 @@ TEST(IniFileFiles, SaveAndLoadRoundTrip) {
     IniFile loaded;
     ASSERT_TRUE(loaded.Load(dir / "k.ini", error)) << error;
     EXPECT_EQ(loaded.ReadInteger("t", "n", 0), 42);
+    ASSERT_TRUE(loaded.Load(dir / "absent.ini", error)) << error;
+    EXPECT_EQ(loaded.ToText(), "");
 }
 
-TEST(IniFileFiles, UnreadableFilesAreRefusedAndLeaveTheContent) {
+TEST(IniFileFiles, UnusablePlacesAreRefusedAndLeaveTheContent) {
     TempDir dir;
     IniFile ini = Parsed("[keep]\nk=1\n");
     std::string error;
@@ -305,13 +284,10 @@ TEST(IniFileFiles, UnreadableFilesAreRefusedAndLeaveTheContent) {
     EXPECT_FALSE(ini.Load(dir / "huge.ini", error));
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
     EXPECT_EQ(ini.ReadInteger("keep", "k", 0), 1);
-}
 
-TEST(IniFileFiles, SaveIntoImpossibleFolderFails) {
-    TempDir dir;
     test::WriteBytes(dir / "plain", {'x'});
-    std::string error;
-    EXPECT_FALSE(Parsed("[s]\n").Save(dir / "plain" / "k.ini", error));
+    error.clear();
+    EXPECT_FALSE(ini.Save(dir / "plain" / "k.ini", error));
     EXPECT_FALSE(error.empty());
 }
 

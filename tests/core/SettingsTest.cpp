@@ -89,67 +89,16 @@ constexpr std::string_view kDefaultFile =
 
 // ---- Defaults ------------------------------------------------------------------------------
 
+// The values themselves are pinned by the written default file below.
 TEST(SettingsDefaults, EmptyFileGivesTheFirstStartValues) {
     const Settings s = ReadFrom("");
-    EXPECT_TRUE(s.LanguageUnset);
-    EXPECT_EQ(s.defaultRows, 4);
-    EXPECT_EQ(s.defaultCols, 3);
-    EXPECT_EQ(s.minimumCorrelation, 90);
-    EXPECT_EQ(s.spreadingTolerance, 8);
-    EXPECT_TRUE(s.estimateOverlap);
-    EXPECT_TRUE(s.bandOnDetail);
-    EXPECT_EQ(s.comparison, 1);
-    EXPECT_EQ(s.SearchBandAcross, 50);
-    EXPECT_EQ(s.SearchBandAlong, 50);
-    EXPECT_EQ(s.overlap, 2);
-    EXPECT_EQ(s.horizontalOverlap, 100);
-    EXPECT_EQ(s.verticalOverlap, 100);
-    EXPECT_EQ(s.proximity, 5);
-    EXPECT_EQ(s.compressionQuality, 70);
-    EXPECT_EQ(s.plusCompressionQuality, 70);
-    EXPECT_EQ(s.preferredAlgorithm, 3);
-    EXPECT_EQ(s.preferredMapfilesSequence, 1);
-    EXPECT_EQ(s.preferredOrderOfMapfiles, 1);
     EXPECT_EQ(ResultPixelFormat(s), PixelFormat::Bits8);
-    EXPECT_TRUE(s.showSingleMaps);
-    EXPECT_TRUE(s.singleMaps8bit);
-    EXPECT_EQ(s.width, 800);
-    EXPECT_EQ(s.height, 600);
-    EXPECT_EQ(s.disaccordColor, kDefaultDisaccordColor);
-    EXPECT_EQ(s.calibFormat, 1);
-    EXPECT_EQ(s.viewArea, 1);
-
     Settings expected;
     expected.LanguageUnset = true;
     EXPECT_EQ(s, expected);
 }
 
-TEST(SettingsDefaults, MissingFileReadsLikeAnEmptyOne) {
-    TempDir dir;
-    IniFile ini;
-    std::string error;
-    ASSERT_TRUE(ini.Load(dir / "none.ini", error)) << error;
-    Settings s;
-    ReadSettings(ini, s);
-    EXPECT_EQ(s, ReadFrom(""));
-}
-
-TEST(SettingsDefaults, LanguageEntryDecidesWhetherToAsk) {
-    EXPECT_FALSE(ReadFrom("[application]\nlanguage=1\n").LanguageUnset);
-    // An entry without a number is still an entry.
-    EXPECT_FALSE(ReadFrom("[application]\nlanguage=\n").LanguageUnset);
-    EXPECT_TRUE(ReadFrom("[files]\nlanguage=1\n").LanguageUnset);
-}
-
 // ---- Writing -------------------------------------------------------------------------------
-
-// A file from before the brightness comparison keeps comparing palette indices, for which its
-// spreading tolerance was chosen; a new file compares brightness.
-TEST(SettingsDefaults, OlderFilesKeepThePaletteIndexComparison) {
-    EXPECT_EQ(ReadFrom("[tavix]\r\nspreadingTolerance=1\r\n").comparison, 0);
-    EXPECT_EQ(ReadFrom("[tavix]\r\nspreadingTolerance=1\r\ncomparison=1\r\n").comparison, 1);
-    EXPECT_EQ(ReadFrom("[tavix]\r\nminimumCorrelation=80\r\n").comparison, 1);
-}
 
 TEST(SettingsWrite, DefaultsAreWrittenInTableOrder) {
     IniFile ini;
@@ -164,7 +113,7 @@ TEST(SettingsWrite, NonDefaultValuesRoundTrip) {
     s.top = 33;
     s.width = 1280;
     s.height = 1024;
-    s.language = 1;
+    s.language = 5;  // odd values are kept, so writing back changes nothing
     s.singleMapsDirectory = "/home/anna/Karten/Einzel";
     s.tavixedMapsDirectory = " /with blanks ";
     s.PlacemarksDirectory = "\"quoted\"";
@@ -173,7 +122,7 @@ TEST(SettingsWrite, NonDefaultValuesRoundTrip) {
     s.pauseAfter = false;
     s.showSingleMaps = false;
     s.singleMaps8bit = false;
-    s.tavixedMapPixelIx = 2;
+    s.tavixedMapPixelIx = 7;
     s.confirmTavix = true;
     s.tavixAfterJoin = false;
     s.previewFirst = false;
@@ -244,114 +193,99 @@ TEST(SettingsWrite, ExistingFileKeepsItsOwnLinesAndOrder) {
 // ---- Ranges --------------------------------------------------------------------------------
 
 using Getter = std::function<int(const Settings&)>;
-
-struct RangeCase {
-    const char* section;
-    const char* key;
-    const char* value;
-    int expected;
-    Getter get;
-};
-
 #define MEMBER(name) [](const Settings& s) { return static_cast<int>(s.name); }
 
+int Read(const char* section, const char* key, const std::string& value, const Getter& get) {
+    return get(ReadFrom(std::string("[") + section + "]\n" + key + "=" + value + "\n"));
+}
+
+// Each row: a key, its default and its range. Both ends are read as they stand; one step
+// beyond either end gives the default.
 TEST(SettingsRanges, ValuesOutsideTheirRangeGiveTheDefault) {
-    const RangeCase cases[] = {
-        {"tavix", "minimumCorrelation", "19", 90, MEMBER(minimumCorrelation)},
-        {"tavix", "minimumCorrelation", "20", 20, MEMBER(minimumCorrelation)},
-        {"tavix", "minimumCorrelation", "100", 100, MEMBER(minimumCorrelation)},
-        {"tavix", "minimumCorrelation", "101", 90, MEMBER(minimumCorrelation)},
-        {"tavix", "minimumCorrelation", "high", 90, MEMBER(minimumCorrelation)},
-        {"tavix", "minimumCorrelation", "85%", 85, MEMBER(minimumCorrelation)},
-        {"tavix", "spreadingTolerance", "32", 32, MEMBER(spreadingTolerance)},
-        {"tavix", "spreadingTolerance", "33", 8, MEMBER(spreadingTolerance)},
-        {"tavix", "spreadingTolerance", "-1", 8, MEMBER(spreadingTolerance)},
-        {"tavix", "spreadingTolerance", "256", 8, MEMBER(spreadingTolerance)},
-        {"tavix", "comparison", "0", 0, MEMBER(comparison)},
-        {"tavix", "comparison", "2", 1, MEMBER(comparison)},
-        {"tavix", "overlap", "0", 2, MEMBER(overlap)},
-        {"tavix", "overlap", "1", 1, MEMBER(overlap)},
-        {"tavix", "overlap", "11", 2, MEMBER(overlap)},
-        {"tavix", "SearchBandAcross", "9", 50, MEMBER(SearchBandAcross)},
-        {"tavix", "SearchBandAcross", "250", 250, MEMBER(SearchBandAcross)},
-        {"tavix", "SearchBandAlong", "251", 50, MEMBER(SearchBandAlong)},
-        {"tavix", "SearchBandAlong", "10", 10, MEMBER(SearchBandAlong)},
-        {"tavix", "horizontalOverlap", "10001", 100, MEMBER(horizontalOverlap)},
-        {"tavix", "horizontalOverlap", "10", 10, MEMBER(horizontalOverlap)},
-        {"tavix", "verticalOverlap", "9", 100, MEMBER(verticalOverlap)},
-        {"tavix", "verticalOverlap", "10000", 10000, MEMBER(verticalOverlap)},
-        {"tavix", "proximity", "17", 5, MEMBER(proximity)},
-        {"tavix", "proximity", "0", 0, MEMBER(proximity)},
-        {"tavix", "defaultRows", "0", 4, MEMBER(defaultRows)},
-        {"tavix", "defaultRows", "99", 99, MEMBER(defaultRows)},
-        {"tavix", "defaultCols", "100", 3, MEMBER(defaultCols)},
-        {"tavix", "preferredAlgorithm", "6", 3, MEMBER(preferredAlgorithm)},
-        {"tavix", "preferredAlgorithm", "0", 3, MEMBER(preferredAlgorithm)},
-        {"tavix", "preferredAlgorithm", "1", 1, MEMBER(preferredAlgorithm)},
-        {"tavix", "preferredMapfilesSequence", "3", 1, MEMBER(preferredMapfilesSequence)},
-        {"tavix", "preferredMapfilesSequence", "2", 2, MEMBER(preferredMapfilesSequence)},
-        {"tavix", "preferredOrderOfMapfiles", "6", 1, MEMBER(preferredOrderOfMapfiles)},
-        {"tavix", "preferredOrderOfMapfiles", "5", 5, MEMBER(preferredOrderOfMapfiles)},
-        {"tavix", "compressionQuality", "0", 70, MEMBER(compressionQuality)},
-        {"tavix", "compressionQuality", "101", 70, MEMBER(compressionQuality)},
-        {"tavix", "compressionQuality", "1", 1, MEMBER(compressionQuality)},
-        {"tavix", "continueSearch", "3", 0, MEMBER(continueSearch)},
-        {"tavix", "continueSearch", "2", 2, MEMBER(continueSearch)},
-        {"tavix", "tavixedMapPixelIx", "300", 1, MEMBER(tavixedMapPixelIx)},
+    const struct {
+        const char* section;
+        const char* key;
+        Getter get;
+        int fallback, low, high;
+    } keys[] = {
+        {"tavix", "continueSearch", MEMBER(continueSearch), 0, 0, 2},
+        {"tavix", "tavixedMapPixelIx", MEMBER(tavixedMapPixelIx), 1, 0, 255},
+        {"tavix", "minimumCorrelation", MEMBER(minimumCorrelation), 90, 20, 100},
+        {"tavix", "spreadingTolerance", MEMBER(spreadingTolerance), 8, 0, 32},
+        {"tavix", "overlap", MEMBER(overlap), 2, 1, 10},
+        {"tavix", "SearchBandAcross", MEMBER(SearchBandAcross), 50, 10, 250},
+        {"tavix", "SearchBandAlong", MEMBER(SearchBandAlong), 50, 10, 250},
+        {"tavix", "horizontalOverlap", MEMBER(horizontalOverlap), 100, 10, 10000},
+        {"tavix", "verticalOverlap", MEMBER(verticalOverlap), 100, 10, 10000},
+        {"tavix", "proximity", MEMBER(proximity), 5, 0, 16},
+        {"tavix", "defaultRows", MEMBER(defaultRows), 4, 1, 99},
+        {"tavix", "defaultCols", MEMBER(defaultCols), 3, 1, 99},
+        {"tavix", "preferredAlgorithm", MEMBER(preferredAlgorithm), 3, 1, 5},
+        {"tavix", "preferredMapfilesSequence", MEMBER(preferredMapfilesSequence), 1, 1, 2},
+        {"tavix", "preferredOrderOfMapfiles", MEMBER(preferredOrderOfMapfiles), 1, 1, 5},
+        {"tavix", "compressionQuality", MEMBER(compressionQuality), 70, 1, 100},
+        {"tavix", "comparison", MEMBER(comparison), 1, 0, 1},
+        {"gridpattern", "Overlap", MEMBER(Overlap), 10, 10, 25},
+        {"plus", "compressionQuality", MEMBER(plusCompressionQuality), 70, 1, 100},
+        {"plus", "criticalNumOfPixels", MEMBER(criticalNumOfPixels), 10, 1, 999},
+        {"plus", "mapImagesOverlap", MEMBER(mapImagesOverlap), 10, 0, 50},
+        {"plus", "settleTime", MEMBER(captureSettleMs), 100, 0, 5000},
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(std::string(k.section) + "/" + k.key);
+        EXPECT_EQ(Read(k.section, k.key, std::to_string(k.low), k.get), k.low);
+        EXPECT_EQ(Read(k.section, k.key, std::to_string(k.high), k.get), k.high);
+        EXPECT_EQ(Read(k.section, k.key, std::to_string(k.low - 1), k.get), k.fallback);
+        EXPECT_EQ(Read(k.section, k.key, std::to_string(k.high + 1), k.get), k.fallback);
+    }
+}
+
+// Each row: a value read, and the member that results.
+TEST(SettingsRanges, KeysWithRulesOfTheirOwn) {
+    const struct {
+        const char* section;
+        const char* key;
+        const char* value;
+        int expected;
+        Getter get;
+    } cases[] = {
+        {"tavix", "spreadingTolerance", "256", 8, MEMBER(spreadingTolerance)},  // not cut to 0
+        {"tavix", "tavixedMapPixelIx", "7", 7, MEMBER(tavixedMapPixelIx)},
         {"tavix", "immediateStart", "yes", 1, MEMBER(immediateStart)},
         {"tavix", "confirmTavix", "2", 1, MEMBER(confirmTavix)},
-        {"gridpattern", "Overlap", "9", 10, MEMBER(Overlap)},
-        {"gridpattern", "Overlap", "25", 25, MEMBER(Overlap)},
-        {"gridpattern", "Overlap", "26", 10, MEMBER(Overlap)},
-        {"plus", "compressionQuality", "101", 70, MEMBER(plusCompressionQuality)},
-        {"plus", "compressionQuality", "100", 100, MEMBER(plusCompressionQuality)},
-        {"plus", "criticalNumOfPixels", "0", 10, MEMBER(criticalNumOfPixels)},
-        {"plus", "criticalNumOfPixels", "999", 999, MEMBER(criticalNumOfPixels)},
-        {"plus", "criticalNumOfPixels", "1000", 10, MEMBER(criticalNumOfPixels)},
-        {"plus", "mapImagesOverlap", "51", 10, MEMBER(mapImagesOverlap)},
-        {"plus", "mapImagesOverlap", "-5", 10, MEMBER(mapImagesOverlap)},
-        {"plus", "mapImagesOverlap", "0", 0, MEMBER(mapImagesOverlap)},
-        {"plus", "mapImagesOverlap", "12", 12, MEMBER(mapImagesOverlap)},
         {"application", "width", "-5", -5, MEMBER(width)},
         {"application", "height", "tall", 600, MEMBER(height)},
         {"application", "left", "-2147483648", INT32_MIN, MEMBER(left)},
         {"application", "top", "2147483648", 0, MEMBER(top)},
-        // The exceptions to the default rule.
+        {"application", "language", "5", 5, MEMBER(language)},
+        {"application", "language", "-1", -1, MEMBER(language)},
+        // Outside their range these two take a value other than their default.
         {"plus", "viewArea", "7", 1, MEMBER(viewArea)},
         {"plus", "viewArea", "0", 0, MEMBER(viewArea)},
-        {"plus", "calibFormat", "9", 0, MEMBER(calibFormat)},
+        {"plus", "calibFormat", "8", 0, MEMBER(calibFormat)},
         {"plus", "calibFormat", "-1", 0, MEMBER(calibFormat)},
         {"plus", "calibFormat", "300", 0, MEMBER(calibFormat)},
         {"plus", "calibFormat", "7", 7, MEMBER(calibFormat)},
-        {"plus", "calibFormat", "0", 0, MEMBER(calibFormat)},
         {"plus", "calibFormat", "Ozi", 1, MEMBER(calibFormat)},
-        {"application", "language", "5", 5, MEMBER(language)},
-        {"application", "language", "-1", -1, MEMBER(language)},
-        {"tavix", "tavixedMapPixelIx", "7", 7, MEMBER(tavixedMapPixelIx)},
+        // Any language entry, even without a number, means the user was asked.
+        {"application", "language", "", 0, MEMBER(LanguageUnset)},
+        {"files", "language", "1", 1, MEMBER(LanguageUnset)},
+        // A file from before the brightness comparison keeps comparing palette indices, for
+        // which its spreading tolerance was chosen.
+        {"tavix", "spreadingTolerance", "1", 0, MEMBER(comparison)},
+        {"tavix", "spreadingTolerance", "1\ncomparison=1", 1, MEMBER(comparison)},
+        {"tavix", "minimumCorrelation", "80", 1, MEMBER(comparison)},
     };
-    for (const RangeCase& c : cases) {
-        const std::string text =
-            std::string("[") + c.section + "]\n" + c.key + "=" + c.value + "\n";
-        EXPECT_EQ(c.get(ReadFrom(text)), c.expected) << c.section << "/" << c.key << "=" << c.value;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(Read(c.section, c.key, c.value, c.get), c.expected)
+            << c.section << "/" << c.key << "=" << c.value;
 }
 
 #undef MEMBER
 
-TEST(SettingsRanges, KeptOddValuesActSafelyAndAreWrittenBack) {
-    const Settings s = ReadFrom("[application]\nlanguage=5\n[tavix]\ntavixedMapPixelIx=7\n");
-    EXPECT_EQ(EffectiveLanguage(s), 0);
-    EXPECT_EQ(ResultPixelFormat(s), PixelFormat::Bits8);
-    IniFile ini;
-    WriteSettings(s, ini);
-    EXPECT_EQ(ini.ReadInteger("application", "language", 0), 5);
-    EXPECT_EQ(ini.ReadInteger("tavix", "tavixedMapPixelIx", 0), 7);
-
+TEST(SettingsRanges, OddValuesActAsEnglishAndEightBits) {
+    EXPECT_EQ(EffectiveLanguage(ReadFrom("[application]\nlanguage=5\n")), 0);
     EXPECT_EQ(EffectiveLanguage(ReadFrom("[application]\nlanguage=1\n")), 1);
-    EXPECT_EQ(EffectiveLanguage(ReadFrom("[application]\nlanguage=0\n")), 0);
-}
-
-TEST(SettingsRanges, ResultPixelFormatFollowsTheIndex) {
     EXPECT_EQ(ResultPixelFormat(uint8_t{0}), PixelFormat::Bits24);
     EXPECT_EQ(ResultPixelFormat(uint8_t{1}), PixelFormat::Bits8);
     EXPECT_EQ(ResultPixelFormat(uint8_t{2}), PixelFormat::Bits4);
@@ -419,19 +353,13 @@ EnvironmentLookup FakeEnvironment(std::map<std::string, std::string> values) {
     };
 }
 
-TEST(SettingsLocation, OverrideWinsOverEverything) {
-    TempDir exe;
-    test::WriteBytes(exe / kSettingsFileName, {});
-    EXPECT_EQ(SettingsFilePath(exe.Path(), "/x/mine.ini", FakeEnvironment({{"HOME", "/h"}})),
-              fs::path("/x/mine.ini"));
-}
-
-TEST(SettingsLocation, FileBesideTheProgramMeansPortableUse) {
+TEST(SettingsLocation, OverrideThenFileBesideTheProgramThenConfigFolder) {
     TempDir exe;
     const auto env = FakeEnvironment({{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/cfg"}});
     EXPECT_EQ(SettingsFilePath(exe.Path(), {}, env), fs::path("/cfg/korvalen/korvalen.ini"));
-    test::WriteBytes(exe / kSettingsFileName, {});
+    test::WriteBytes(exe / kSettingsFileName, {});  // portable use
     EXPECT_EQ(SettingsFilePath(exe.Path(), {}, env), exe / kSettingsFileName);
+    EXPECT_EQ(SettingsFilePath(exe.Path(), "/x/mine.ini", env), fs::path("/x/mine.ini"));
 }
 
 TEST(SettingsLocation, ConfigFolderFollowsTheXdgRules) {

@@ -62,4 +62,12 @@ std::optional<QColor> ScriptedDialogs::ChooseColour(const QColor&) {
     return Next(colours, std::optional<QColor>());
 }
 
+std::string Described(const Dialogs::Selection& selection) {
+    const QString line = selection.caption + " | " + selection.statement + " | " +
+                         selection.options.join(QStringLiteral(" / ")) + " | default " +
+                         QString::number(selection.defaultChoice) + ", font " +
+                         QString::number(selection.fontSize);
+    return line.toStdString();
+}
+
 }  // namespace korvalen::test

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <string>
 #include <variant>
 
 #include "app/Dialogs.h"
@@ -34,5 +35,8 @@ public:
     std::optional<QString> ChooseFolder(const QString& title, const QString& start) override;
     std::optional<QColor> ChooseColour(const QColor& initial) override;
 };
+
+// A question on one line: "caption | statement | option / option | default 1, font 8".
+std::string Described(const Dialogs::Selection& selection);
 
 }  // namespace korvalen::test

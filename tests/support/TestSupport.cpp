@@ -45,6 +45,16 @@ bool HaveProgram(const std::string& name) {
     return RunCommand("command -v '" + name + "' >/dev/null 2>&1") == 0;
 }
 
+bool SamePixels(const Bitmap& a, const Bitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return false;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (!(a.PixelAt(x, y) == b.PixelAt(x, y)))
+                return false;
+    return true;
+}
+
 Bitmap MakeTestPicture(int width, int height, unsigned seed) {
     Bitmap picture(width, height, PixelFormat::Bits24);
     std::mt19937 random(seed);

@@ -30,6 +30,9 @@ bool HaveProgram(const std::string& name);
 // A 24-bit test picture with smooth gradients and sharp edges, the same for a given seed.
 Bitmap MakeTestPicture(int width, int height, unsigned seed = 1);
 
+// Same size and the same colour at every pixel.
+bool SamePixels(const Bitmap& a, const Bitmap& b);
+
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 
