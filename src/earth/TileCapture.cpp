@@ -37,8 +37,25 @@ CaptureFrame FrameArea(EarthApplication& earth, const ViewGeometry& geometry,
     return frame;
 }
 
+bool WaitForTileSource(TileMapView& view, std::chrono::milliseconds limit, std::string& error) {
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        while (view.IsOnline() <= 0) {
+            if (std::chrono::steady_clock::now() - start > limit) {
+                error = "The tile source " + view.Source().Description + " gives no answer";
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    } catch (const EarthError& e) {
+        error = std::string("The tile source cannot be reached: ") + e.what();
+        return false;
+    }
+    return true;
+}
+
 bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, CalibPoints& points,
-                    std::string& error) {
+                    std::string& error, CaptureReport* report) {
     ScanRequest request;
     request.Rows = job.Rows;
     request.Cols = job.Cols;
@@ -46,15 +63,23 @@ bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, Ca
     request.Format = job.Format;
     request.SettleMs = job.SettleMs;
     request.PollMs = 5;
+    // A server that cannot be reached would give a map of nothing but background.
+    if (!WaitForTileSource(view, std::chrono::minutes(1), error))
+        return false;
     if (!PrepareResultMap(request, view.Width(), view.Height(), result, error))
         return false;
     FrameArea(view, view.Geometry(), job.Area, job.Rows, job.Cols, job.OverlapPercent);
+    const size_t failedBefore = view.FailedTiles();
     TileCaptureHost host(view);
     try {
         RunCaptureScan(view, host, request, result, points);
     } catch (const EarthError& e) {
         error = e.what();
         return false;
+    }
+    if (report) {
+        report->FailedTiles = view.FailedTiles() - failedBefore;
+        report->LastTileError = report->FailedTiles > 0 ? view.LastTileError() : std::string();
     }
     return true;
 }

@@ -116,6 +116,7 @@ TileMapView::~TileMapView() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
+    source_->Cancel();  // a tile on its way from a server is not waited for
     wake_.notify_all();
     loader_.join();
 }
@@ -188,7 +189,7 @@ void TileMapView::Plan() {
         for (const TileKey& key : needed_)
             if (!cache_.contains(key))
                 queue_.push_back(key);
-        plannedAt_ = std::chrono::steady_clock::now();
+        progressAt_ = std::chrono::steady_clock::now();
     }
     wake_.notify_all();
 }
@@ -197,7 +198,7 @@ int TileMapView::StreamingProgressPercentage() {
     std::lock_guard lock(mutex_);
     if (needed_.empty())
         return 100;
-    if (std::chrono::steady_clock::now() - plannedAt_ > tileTimeout_)
+    if (std::chrono::steady_clock::now() - progressAt_ > tileTimeout_)
         return 100;  // what has not come by now is drawn as background
     size_t done = 0;
     for (const TileKey& key : needed_)
@@ -210,18 +211,46 @@ size_t TileMapView::CachedTiles() {
     return cache_.size();
 }
 
+size_t TileMapView::FailedTiles() {
+    std::lock_guard lock(mutex_);
+    return failedTiles_;
+}
+
+std::string TileMapView::LastTileError() {
+    std::lock_guard lock(mutex_);
+    return lastTileError_;
+}
+
+int TileMapView::IsOnline() {
+    std::string message;
+    switch (source_->State(message)) {
+    case TileSourceState::Ready:
+        return 1;
+    case TileSourceState::Connecting:
+        return 0;
+    case TileSourceState::Unreachable:
+        break;
+    }
+    throw EarthError(message);
+}
+
 std::shared_ptr<const Bitmap> TileMapView::LoadTile(const TileKey& key) {
     std::vector<uint8_t> data;
     std::string error;
+    bool read = false;
     {
         std::lock_guard lock(sourceMutex_);
-        if (!source_->ReadTile(key.zoom, key.x, key.y, data, error))
-            return nullptr;
+        read = source_->ReadTile(key.zoom, key.x, key.y, data, error);
     }
     auto bitmap = std::make_shared<Bitmap>();
-    if (!DecodeTile(data, *bitmap, error))
-        return nullptr;
-    return bitmap;
+    if (read && DecodeTile(data, *bitmap, error))
+        return bitmap;
+    if (!error.empty()) {
+        std::lock_guard lock(mutex_);
+        ++failedTiles_;
+        lastTileError_ = error;
+    }
+    return nullptr;
 }
 
 void TileMapView::LoaderLoop() {
@@ -237,6 +266,8 @@ void TileMapView::LoaderLoop() {
         lock.unlock();
         std::shared_ptr<const Bitmap> tile = LoadTile(key);
         lock.lock();
+        if (tile)
+            progressAt_ = std::chrono::steady_clock::now();
         cache_[key] = {std::move(tile), ++useClock_};
         Evict();
         if (tileArrived_) {
