@@ -39,19 +39,28 @@ CaptureFrame FrameArea(EarthApplication& earth, const ViewGeometry& geometry,
 
 bool WaitForTileSource(TileMapView& view, std::chrono::milliseconds limit, std::string& error) {
     const auto start = std::chrono::steady_clock::now();
-    try {
-        while (view.IsOnline() <= 0) {
-            if (std::chrono::steady_clock::now() - start > limit) {
-                error = "The tile source " + view.Source().Description + " gives no answer";
+    for (;;) {
+        try {
+            if (view.IsOnline() > 0)
+                return true;
+        } catch (const EarthError& e) {
+            // The view's own tiles may still come from the cache.
+            if (view.StreamingProgressPercentage() >= 100) {
+                try {
+                    if (view.IsOnline() > 0)
+                        return true;
+                } catch (const EarthError&) {
+                }
+                error = std::string("The tile source cannot be reached: ") + e.what();
                 return false;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-    } catch (const EarthError& e) {
-        error = std::string("The tile source cannot be reached: ") + e.what();
-        return false;
+        if (std::chrono::steady_clock::now() - start > limit) {
+            error = "The tile source " + view.Source().Description + " gives no answer";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return true;
 }
 
 bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, CalibPoints& points,
@@ -63,12 +72,16 @@ bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, Ca
     request.Format = job.Format;
     request.SettleMs = job.SettleMs;
     request.PollMs = 5;
-    // A server that cannot be reached would give a map of nothing but background.
-    if (!WaitForTileSource(view, std::chrono::minutes(1), error))
-        return false;
     if (!PrepareResultMap(request, view.Width(), view.Height(), result, error))
         return false;
+    // The area's own latitude fixes the longitude scale: its pixels come out square.
+    view.SetReferenceLatitude((job.Area.North + job.Area.South) / 2);
     FrameArea(view, view.Geometry(), job.Area, job.Rows, job.Cols, job.OverlapPercent);
+    // A server that cannot be reached would give a map of nothing but background.
+    if (!WaitForTileSource(view, std::chrono::minutes(1), error)) {
+        result = Bitmap();
+        return false;
+    }
     const size_t failedBefore = view.FailedTiles();
     TileCaptureHost host(view);
     try {

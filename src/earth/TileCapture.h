@@ -52,8 +52,9 @@ struct CaptureReport {
 bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, CalibPoints& points,
                     std::string& error, CaptureReport* report = nullptr);
 
-// Waits until the view's source can deliver (a tile server has answered once). False with
-// a message when it cannot be reached or gives no answer within the limit.
+// Waits until the view's source can deliver (a tile server has answered once, or tiles of
+// the view were found in its cache). False with a message when it cannot be reached for
+// any tile of the view, or gives no answer within the limit.
 bool WaitForTileSource(TileMapView& view, std::chrono::milliseconds limit, std::string& error);
 
 }  // namespace korvalen

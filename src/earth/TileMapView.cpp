@@ -127,6 +127,13 @@ void TileMapView::Resize(int width, int height) {
     Plan();
 }
 
+void TileMapView::SetReferenceLatitude(double latitude) {
+    if (!std::isfinite(latitude))
+        return;
+    geometry_.ReferenceLatitude = std::clamp(latitude, -85.0, 85.0);
+    Plan();
+}
+
 void TileMapView::SetTileArrived(std::function<void()> callback) {
     std::lock_guard lock(mutex_);
     tileArrived_ = std::move(callback);

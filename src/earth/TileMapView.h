@@ -39,6 +39,9 @@ public:
     int Height() const { return geometry_.Height; }
     const ViewGeometry& Geometry() const { return geometry_; }
     void Resize(int width, int height);
+    // Fixes the longitude scale for the latitude given (a capture's area, or where the user
+    // zoomed in on a source that does not say where its tiles are).
+    void SetReferenceLatitude(double latitude);
     // How long the view may go without a tile arriving before what is missing counts as done.
     void SetTileTimeout(std::chrono::milliseconds timeout) { tileTimeout_ = timeout; }
     // Called on the loader thread whenever a tile arrives (the window repaints).

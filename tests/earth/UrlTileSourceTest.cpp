@@ -5,10 +5,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <thread>
 
 #include "LocalHttpServer.h"
+#include "ScopedEnv.h"
 #include "TileFixture.h"
 #include "TileServer.h"
 #include "earth/TileMapView.h"
@@ -20,28 +20,7 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using test::ScopedEnv;
 
 std::string Png(int zoom, int x, int y) {
     std::vector<uint8_t> data;
