@@ -31,5 +31,6 @@ if(TARGET korvalen_gui)
         src/earth/TavixGE.cpp
         src/earth/TavixGEMap.cpp
         src/app/TavixMainCapture.cpp
+        src/app/SettingsCommands.cpp
     )
 endif()

@@ -33,14 +33,14 @@ size_t Receive(char* data, size_t size, size_t count, void* user) {
 
 bool IsConnectionFailure(CURLcode code) {
     switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
-    case CURLE_COULDNT_CONNECT:
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_PEER_FAILED_VERIFICATION:
-        return true;
-    default:
-        return false;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -91,8 +91,7 @@ FetchResult HttpClient::Get(const std::string& url, const FetchLimits& limits) {
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, timeoutMs);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
-                     static_cast<curl_off_t>(limits.MaxBytes));
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.MaxBytes));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Receive);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &receiver);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
@@ -130,8 +129,8 @@ FetchResult HttpClient::Get(const std::string& url, const FetchLimits& limits) {
         return result;
     } else if (receiver.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
         result.Outcome = FetchOutcome::TooLarge;
-        result.Message = "the answer is larger than " + std::to_string(limits.MaxBytes >> 20) +
-                         " MB";
+        result.Message =
+            "the answer is larger than " + std::to_string(limits.MaxBytes >> 20) + " MB";
     } else if (code == CURLE_OPERATION_TIMEDOUT) {
         result.Outcome = FetchOutcome::TimedOut;
         char seconds[32];

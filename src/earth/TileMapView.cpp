@@ -231,12 +231,12 @@ std::string TileMapView::LastTileError() {
 int TileMapView::IsOnline() {
     std::string message;
     switch (source_->State(message)) {
-    case TileSourceState::Ready:
-        return 1;
-    case TileSourceState::Connecting:
-        return 0;
-    case TileSourceState::Unreachable:
-        break;
+        case TileSourceState::Ready:
+            return 1;
+        case TileSourceState::Connecting:
+            return 0;
+        case TileSourceState::Unreachable:
+            break;
     }
     throw EarthError(message);
 }

@@ -92,7 +92,8 @@ public:
             return false;
         }
         if (answer.Status == 401 || answer.Status == 403) {
-            error = tile + ": the server refuses tiles (HTTP " + std::to_string(answer.Status) + ")";
+            error =
+                tile + ": the server refuses tiles (HTTP " + std::to_string(answer.Status) + ")";
             NotAnswered(Host() + " refuses tiles (HTTP " + std::to_string(answer.Status) + ")");
             return false;
         }
@@ -198,8 +199,8 @@ bool CheckTileUrlTemplate(const std::string& urlTemplate, std::string& error) {
         return false;
     }
     if (urlTemplate.size() > kMaxTemplateLength) {
-        error = "The tile address is longer than " + std::to_string(kMaxTemplateLength) +
-                " characters";
+        error =
+            "The tile address is longer than " + std::to_string(kMaxTemplateLength) + " characters";
         return false;
     }
     for (const unsigned char c : urlTemplate)

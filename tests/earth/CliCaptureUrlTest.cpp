@@ -35,8 +35,8 @@ struct CliCaptureUrl : testing::Test {
         out.str("");
         err.str("");
         const std::vector<std::string> args = {
-            "capture", "--source", source,       "--bounds",     bounds, "--rows",
-            "3",       "--cols",   "3",          "--view",       "200x200", "--overlap",
+            "capture", "--source", source,       "--bounds",      bounds,    "--rows",
+            "3",       "--cols",   "3",          "--view",        "200x200", "--overlap",
             "10",      "--out",    map.string(), "--calibration", "map"};
         return cli::RunCli(args, out, err);
     }

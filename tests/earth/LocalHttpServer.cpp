@@ -34,16 +34,16 @@ int OpenListener(int& port) {
 
 const char* Reason(int status) {
     switch (status) {
-    case 200:
-        return "OK";
-    case 302:
-        return "Found";
-    case 403:
-        return "Forbidden";
-    case 404:
-        return "Not Found";
-    default:
-        return "Status";
+        case 200:
+            return "OK";
+        case 302:
+            return "Found";
+        case 403:
+            return "Forbidden";
+        case 404:
+            return "Not Found";
+        default:
+            return "Status";
     }
 }
 

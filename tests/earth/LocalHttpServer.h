@@ -6,8 +6,8 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <utility>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace korvalen::test {

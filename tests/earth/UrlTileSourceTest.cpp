@@ -66,8 +66,8 @@ TEST(TileUrlTemplate, OnlyHttpAddressesWithZxyAndNoOtherPlaceholder) {
         }
     }
     std::string error;
-    EXPECT_FALSE(CheckTileUrlTemplate("https://t.example.org/{z}/{x}/{y}?" + std::string(2000, 'a'),
-                                      error));
+    EXPECT_FALSE(
+        CheckTileUrlTemplate("https://t.example.org/{z}/{x}/{y}?" + std::string(2000, 'a'), error));
     // A refused template opens nothing.
     EXPECT_FALSE(OpenTileSource("https://{s}.tile.example.org/{z}/{x}/{y}.png", error));
     EXPECT_NE(error.find("{s}"), std::string::npos);
@@ -79,8 +79,8 @@ TEST(TileUrlTemplate, FillingInAndTellingAddressesFromFiles) {
     EXPECT_EQ(TileUrl("http://h/{y}-{x}-{z}?z={z}", 3, 4, 5), "http://h/5-4-3?z=3");
     for (const char* url : {"https://a/{z}/{x}/{y}", "ftp://a/b", "HTTP://a/{z}", "svn+ssh://x"})
         EXPECT_TRUE(LooksLikeTileUrl(url)) << url;
-    for (const char* file : {"/home/me/tiles", "tiles.mbtiles", "C:\\maps\\a.mbtiles",
-                             "://nothing", "./x://y", ""})
+    for (const char* file :
+         {"/home/me/tiles", "tiles.mbtiles", "C:\\maps\\a.mbtiles", "://nothing", "./x://y", ""})
         EXPECT_FALSE(LooksLikeTileUrl(file)) << file;
     EXPECT_EQ(TileUserAgent(), "Korvalen/2.33 (+local tile cache)");
 }
@@ -283,8 +283,8 @@ TEST_F(UrlSource, TheViewGoesOnlineWithTheFirstAnswerAndRaisesWhenUnreachable) {
         std::this_thread::sleep_for(milliseconds(10));
     EXPECT_EQ(online, 1);  // the world view's tiles are 404 here, which is an answer
 
-    auto gone = Open("http://127.0.0.1:" + std::to_string(test::UnusedLocalPort()) +
-                     "/{z}/{x}/{y}.png");
+    auto gone =
+        Open("http://127.0.0.1:" + std::to_string(test::UnusedLocalPort()) + "/{z}/{x}/{y}.png");
     ASSERT_TRUE(gone);
     TileMapView offline(std::move(gone), 128, 128);
     bool raised = false;

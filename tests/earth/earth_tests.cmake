@@ -11,3 +11,7 @@ endif()
 korvalen_test(UrlTileSourceTest earth/UrlTileSourceTest.cpp earth/LocalHttpServer.cpp)
 korvalen_test(CliCaptureUrlTest earth/CliCaptureUrlTest.cpp earth/LocalHttpServer.cpp)
 target_link_libraries(CliCaptureUrlTest PRIVATE korvalen_cli_commands)
+if(KORVALEN_GUI)
+    cmake_language(DEFER CALL korvalen_form_test CaptureFromServerTest
+                   earth/CaptureFromServerTest.cpp earth/LocalHttpServer.cpp)
+endif()
