@@ -3,8 +3,10 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QWheelEvent>
 #include <filesystem>
 
 #include "LocalHttpServer.h"
@@ -12,8 +14,10 @@
 #include "TileFixture.h"
 #include "TileServer.h"
 #include "app/MainWindowFixture.h"
+#include "app/MatrixDrawing.h"
 #include "app/SettingsCommands.h"
 #include "app/TavixSettings.h"
+#include "core/ProgramState.h"
 #include "earth/ScriptedEarth.h"
 #include "earth/TGEPanel.h"
 #include "earth/TavixGE.h"
@@ -85,6 +89,82 @@ TEST_F(ServerPanel, ARefusedTemplateIsToldWithoutAnyNetwork) {
     EXPECT_TRUE(panel.Incompatible);
     ASSERT_EQ(dialogs.asked.size(), 1);
     EXPECT_TRUE(dialogs.asked[0].contains(QStringLiteral("{s}"))) << dialogs.asked[0].toStdString();
+}
+
+// The whole capture on the form with tiles from a server: the demo map when
+// KORVALEN_DEMO_MBTILES names one, otherwise the made-up world, served over HTTP. The server
+// does not say where its tiles are, so the user's zoom fixes the scale where they look.
+TEST_F(ServerPanel, TheFormCapturesTheServersTiles) {
+    std::string tiles = qEnvironmentVariable("KORVALEN_DEMO_MBTILES").toStdString();
+    if (tiles.empty()) {
+        tiles = (temp / "world.mbtiles").string();
+        std::string error;
+        ASSERT_TRUE(test::WriteWorldMbTiles(tiles, test::WorldArea{}, error)) << error;
+    }
+    std::string error;
+    const auto file = OpenMbTiles(tiles, error);
+    ASSERT_TRUE(file && file->Bounds) << error;
+    const ViewExtents area = *file->Bounds;
+    test::LocalHttpServer server(test::ServeMbTiles(tiles));
+    const std::string url = server.Address() + "/{z}/{x}/{y}.png";
+
+    ProgramState state;
+    state.settings.mapImagesOverlap = 10;
+    state.settings.captureSettleMs = 0;
+    Bitmap result;
+    TfTavixGE form(state, dialogs, result, [url] { return OpenMapView(url, 256, 256); });
+    form.ge->setFixedSize(256, 256);
+    form.show();
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 500 && !form.ge->Ready; ++i) {
+        form.ge->ConnectStep();
+        QTest::qWait(10);
+    }
+    ASSERT_TRUE(form.ge->Ready);
+    TileMapView* view = form.ge->MapView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Geometry().ReferenceLatitude, 0);
+    // Where the tiles are, a quarter of their width across; a turn of the wheel there.
+    CameraInfo camera = view->GetCamera(0);
+    camera.FocusPointLatitude = (area.North * 3 + area.South) / 4;
+    camera.FocusPointLongitude = (area.West * 3 + area.East) / 4;
+    camera.Range = view->Geometry().RangeForLonSpan((area.East - area.West) / 4) * 1.25;
+    view->SetCamera(camera, 1);
+    QWheelEvent wheel(QPointF(128, 128), form.ge->mapToGlobal(QPointF(128, 128)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(form.ge, &wheel);
+    EXPECT_NEAR(view->Geometry().ReferenceLatitude, camera.FocusPointLatitude, 1e-9);
+    auto waitDrawn = [&] {
+        for (int i = 0; i < 500 && view->StreamingProgressPercentage() < 100; ++i)
+            QTest::qWait(10);
+        QTest::qWait(20);
+    };
+    form.Refresh();
+    waitDrawn();
+    Shot(&form, "server-step1");
+    form.bbMapClick();
+    {
+        const QSignalBlocker b1(form.seNumRows), b2(form.seNumCols);
+        form.seNumRows->setValue(2);
+        form.seNumCols->setValue(2);
+    }
+    form.Refresh();
+    const double scale = view->Geometry().ReferenceLatitude;
+    form.bbImagesClick();
+    waitDrawn();
+    form.bbScanClick();
+    ASSERT_TRUE(form.ScanCompleted);
+    // From "Map" on the scale stays.
+    EXPECT_EQ(view->Geometry().ReferenceLatitude, scale);
+    EXPECT_EQ(view->FailedTiles(), 0u) << view->LastTileError();
+    int64_t background = 0;
+    for (int y = 0; y < result.Height(); y += 4)
+        for (int x = 0; x < result.Width(); x += 4)
+            background += result.PixelAt(x, y) == TileMapView::kBackground;
+    EXPECT_EQ(background, 0);
+    if (!qEnvironmentVariableIsEmpty("KORVALEN_SCREENSHOTS"))
+        BitmapAsImage(result).save(qEnvironmentVariable("KORVALEN_SCREENSHOTS") +
+                                   QStringLiteral("/server-result.png"));
 }
 
 using CaptureSettings = test::MainWindowFixture;
