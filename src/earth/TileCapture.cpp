@@ -74,6 +74,7 @@ bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, Ca
     request.PollMs = 5;
     if (!PrepareResultMap(request, view.Width(), view.Height(), result, error))
         return false;
+    view.SetSpareTiles(0);  // the scan never goes back to a view it has left
     // The area's own latitude fixes the longitude scale: its pixels come out square.
     view.SetReferenceLatitude((job.Area.North + job.Area.South) / 2);
     FrameArea(view, view.Geometry(), job.Area, job.Rows, job.Cols, job.OverlapPercent);

@@ -11,9 +11,6 @@
 namespace korvalen {
 namespace {
 
-// Tiles kept beyond those the view needs, so that stepping back and forth does not reload.
-constexpr size_t kSpareTiles = 8;
-
 using TileLookup = std::function<std::shared_ptr<const Bitmap>(const TileKey&)>;
 
 int WrapX(int64_t x, int zoom) {
@@ -287,7 +284,7 @@ void TileMapView::LoaderLoop() {
 }
 
 void TileMapView::Evict() {
-    const size_t capacity = needed_.size() + kSpareTiles;
+    const size_t capacity = needed_.size() + spareTiles_;
     while (cache_.size() > capacity) {
         auto oldest = cache_.end();
         for (auto it = cache_.begin(); it != cache_.end(); ++it) {
@@ -304,21 +301,24 @@ void TileMapView::Evict() {
 
 bool TileMapView::Render(Bitmap& bitmap) {
     const ViewExtents e = geometry_.Extents(camera_);
-    Bitmap rendered(geometry_.Width, geometry_.Height, PixelFormat::Bits24);
     const double lonPerPixel = geometry_.LonDegreesPerPixel(camera_.Range);
-    DrawTiles(
-        ZoomFor(lonPerPixel), e.North, e.West, geometry_.LatDegreesPerPixel(camera_.Range),
-        lonPerPixel,
-        [this](const TileKey& key) -> std::shared_ptr<const Bitmap> {
-            std::lock_guard lock(mutex_);
-            auto it = cache_.find(key);
-            if (it == cache_.end())
-                return nullptr;
-            it->second.lastUse = ++useClock_;
-            return it->second.bitmap;
-        },
-        rendered);
-    return Finish(rendered, bitmap);
+    const TileLookup cached = [this](const TileKey& key) -> std::shared_ptr<const Bitmap> {
+        std::lock_guard lock(mutex_);
+        auto it = cache_.find(key);
+        if (it == cache_.end())
+            return nullptr;
+        it->second.lastUse = ++useClock_;
+        return it->second.bitmap;
+    };
+    // A 24-bit bitmap of the view's size is drawn into as it is: no second picture per view.
+    const bool inPlace = bitmap.Format() == PixelFormat::Bits24 &&
+                         bitmap.Width() == geometry_.Width && bitmap.Height() == geometry_.Height;
+    Bitmap rendered;
+    if (!inPlace)
+        rendered = Bitmap(geometry_.Width, geometry_.Height, PixelFormat::Bits24);
+    DrawTiles(ZoomFor(lonPerPixel), e.North, e.West, geometry_.LatDegreesPerPixel(camera_.Range),
+              lonPerPixel, cached, inPlace ? bitmap : rendered);
+    return inPlace || Finish(rendered, bitmap);
 }
 
 bool TileMapView::RenderArea(double north, double west, double latPerPixel, double lonPerPixel,

@@ -44,6 +44,12 @@ public:
     void SetReferenceLatitude(double latitude);
     // How long the view may go without a tile arriving before what is missing counts as done.
     void SetTileTimeout(std::chrono::milliseconds timeout) { tileTimeout_ = timeout; }
+    // Tiles kept beyond those the view needs, so that panning back and forth does not
+    // reload; a scan that only moves on needs none.
+    void SetSpareTiles(size_t count) {
+        std::lock_guard lock(mutex_);
+        spareTiles_ = count;
+    }
     // Called on the loader thread whenever a tile arrives (the window repaints).
     void SetTileArrived(std::function<void()> callback);
 
@@ -101,6 +107,7 @@ private:
     std::deque<TileKey> queue_;
     // When the view was planned or a tile with pixels last came.
     std::chrono::steady_clock::time_point progressAt_;
+    size_t spareTiles_ = 8;
     size_t failedTiles_ = 0;
     std::string lastTileError_;
     uint64_t useClock_ = 0;
