@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <stdexcept>
 
@@ -48,6 +49,13 @@ bool IsConnectionFailure(CURLcode code) {
 
 HttpClient::HttpClient(std::string userAgent) : userAgent_(std::move(userAgent)) {
     InitCurlOnce();
+    // A server on this machine is never asked through a proxy; the user's own exceptions stay.
+    for (const char* name : {"no_proxy", "NO_PROXY"})
+        if (const char* value = std::getenv(name); value != nullptr && *value != '\0') {
+            noProxy_ = std::string(value) + ",";
+            break;
+        }
+    noProxy_ += "localhost,127.0.0.1,::1";
     easy_ = curl_easy_init();
     multi_ = curl_multi_init();
     if (easy_ == nullptr || multi_ == nullptr) {
@@ -95,6 +103,7 @@ FetchResult HttpClient::Get(const std::string& url, const FetchLimits& limits) {
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Receive);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &receiver);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, noProxy_.c_str());
 
     curl_multi_add_handle(multi, easy);
     CURLcode code = CURLE_OK;

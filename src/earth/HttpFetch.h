@@ -45,6 +45,7 @@ public:
 
 private:
     std::string userAgent_;
+    std::string noProxy_;
     void* easy_ = nullptr;   // CURL*
     void* multi_ = nullptr;  // CURLM*
     std::atomic<bool> cancelled_{false};

@@ -236,6 +236,14 @@ TEST_F(UrlSource, ASlowServerTimesOutAndAnAbsentOneIsUnreachable) {
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(absent->State(message), TileSourceState::Unreachable);
 
+    // Secure addresses need a secure server: a plain one is not taken for it.
+    test::LocalHttpServer plain([](const std::string&) { return test::HttpReply{200, "x"}; });
+    auto secure = Open("https://127.0.0.1:" + std::to_string(plain.Port()) + "/{z}/{x}/{y}.png");
+    ASSERT_TRUE(secure);
+    EXPECT_FALSE(secure->ReadTile(1, 0, 0, data, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(secure->State(message), TileSourceState::Unreachable) << message;
+
     // A server that refuses us is not taken for one that works.
     test::LocalHttpServer refusing([](const std::string&) { return test::HttpReply{403, "no"}; });
     auto refused = Open(refusing.Address() + "/{z}/{x}/{y}.png");
