@@ -14,8 +14,15 @@ target_sources(korvalen_core PRIVATE
     src/earth/TileMapView.cpp
     src/earth/MbTilesWriter.cpp
     src/earth/TileCapture.cpp
+    src/earth/HttpFetch.cpp
+    src/earth/UrlTileSource.cpp
 )
 target_link_libraries(korvalen_core PUBLIC SQLite::SQLite3 PNG::PNG)
+# Tiles from a server: libcurl keeps the engine, and so the command line, free of Qt.
+find_package(CURL REQUIRED)
+target_link_libraries(korvalen_core PUBLIC CURL::libcurl)
+set_source_files_properties(src/earth/UrlTileSource.cpp PROPERTIES
+    COMPILE_DEFINITIONS KORVALEN_VERSION_TEXT="${PROJECT_VERSION}")
 
 # The capture's forms.
 if(TARGET korvalen_gui)
@@ -24,5 +31,6 @@ if(TARGET korvalen_gui)
         src/earth/TavixGE.cpp
         src/earth/TavixGEMap.cpp
         src/app/TavixMainCapture.cpp
+        src/app/SettingsCommands.cpp
     )
 endif()

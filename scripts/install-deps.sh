@@ -5,7 +5,7 @@ set -eu
 
 packages="cmake ninja-build g++ pkg-config git
 qt6-base-dev qt6-qpa-plugins libgl1-mesa-dev fonts-dejavu-core
-libjpeg62-turbo-dev libfftw3-dev libpng-dev libsqlite3-dev
+libjpeg62-turbo-dev libfftw3-dev libpng-dev libsqlite3-dev libcurl4-openssl-dev
 libgtest-dev libgmock-dev googletest libbenchmark-dev
 imagemagick libjpeg-turbo-progs"
 

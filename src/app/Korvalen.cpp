@@ -7,6 +7,7 @@
 #include "app/ApplicationIdentity.h"
 #include "app/CommandGuards.h"
 #include "app/QtDialogs.h"
+#include "app/SettingsCommands.h"
 #include "app/TavixInfo.h"
 #include "app/TavixMain.h"
 #include "app/TavixSettings.h"
@@ -64,9 +65,7 @@ int Run(QApplication& application) {
         std::make_unique<QtDialogs>(&mainWindow, [&state] { return state.Language(); });
 
     TfTavixSettings settingsDialog(state, *dialogs.target, &mainWindow);
-    mainWindow.SetSettingsCommand([&settingsDialog] { settingsDialog.ShowSettings(); });
-    QObject::connect(&settingsDialog, &TfTavixSettings::settingsAccepted, &mainWindow,
-                     &TfTavixMain::SettingsAccepted);
+    ConnectSettingsDialog(mainWindow, settingsDialog);
 
     mainWindow.show();
     return QApplication::exec();

@@ -86,6 +86,8 @@ public:
 
     // The settings dialog is created after this window; the program connects it here.
     void SetSettingsCommand(std::function<void()> showSettings);
+    // The capture form's "Settings" opens the dialog on the page of the capture settings.
+    void SetCaptureSettingsCommand(std::function<void()> showCaptureSettings);
     // Opens the web page; replaced by tests.
     std::function<bool(const QUrl&)> OpenUrl;
     // The capture's connection (the map view of the tile source) and how its form is shown;
@@ -180,6 +182,7 @@ private:
     ProgramState& state_;
     Dialogs& dialogs_;
     std::function<void()> showSettings_;
+    std::function<void()> showCaptureSettings_;
     int activeIndex_ = -1;
     CellPictureCache cellPictures_;
     MatrixPicture* MatrixImage = nullptr;  // null until the first matrix is drawn

@@ -43,6 +43,10 @@ QString FillIn(QString text, std::initializer_list<QString> values) {
 
 }  // namespace
 
+void TfTavixMain::SetCaptureSettingsCommand(std::function<void()> showCaptureSettings) {
+    showCaptureSettings_ = std::move(showCaptureSettings);
+}
+
 void TfTavixMain::sbGoogleEarthClick() {
     OpenCapture("The result_map was not saved!");
 }
@@ -73,7 +77,7 @@ void TfTavixMain::OpenCapture(const char* unsavedCaption) {
     }
     {
         TfTavixGE form(state_, dialogs_, ResultMap, connector, this);
-        form.ShowSettings = showSettings_;
+        form.ShowSettings = showCaptureSettings_ ? showCaptureSettings_ : showSettings_;
         if (ExecCapture)
             ExecCapture(form);
         else

@@ -458,9 +458,11 @@ QWidget* TfTavixSettings::BuildPlusPage() {
     seMapImagesOverlap = SpinEdit("seMapImagesOverlap", 0, 50, page, 5);
     numbers->addWidget(Label("Map_images_overlapping:  (0 - 50%)", page), 2, 0);
     numbers->addWidget(seMapImagesOverlap, 2, 1, Qt::AlignLeft);
-    // The map view's tiles: an MBTiles file, or a folder typed in.
+    // The map view's tiles: an MBTiles file, or a folder or a tile server's address typed in.
     leTileSource = new QLineEdit(page);
     leTileSource->setObjectName(QStringLiteral("leTileSource"));
+    leTileSource->setPlaceholderText(
+        QStringLiteral("tiles.mbtiles | /tiles | https://tile.example.org/{z}/{x}/{y}.png"));
     auto* tileRow = new QHBoxLayout;
     tileRow->addWidget(leTileSource, 1);
     QToolButton* tileButton = FolderButton(QStringLiteral("sbTileSource"), page);

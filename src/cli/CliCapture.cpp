@@ -114,12 +114,6 @@ int RunCapture(std::span<const std::string> args, std::ostream& out, std::ostrea
     const bool jpeg = extension == "jpg" || extension == "jpeg";
     if (!jpeg && extension != "bmp")
         return usage("--out must end in .jpg, .jpeg or .bmp");
-    if (source.find("://") != std::string::npos) {
-        err << "korvalen-cli capture: tile addresses are not supported here; use an MBTiles "
-               "file or a tile folder\n";
-        return kFailed;
-    }
-
     std::string error;
     auto tiles = OpenTileSource(source, error);
     if (!tiles) {
@@ -135,10 +129,17 @@ int RunCapture(std::span<const std::string> args, std::ostream& out, std::ostrea
     job.Format = bits;
     Bitmap result;
     CalibrationState calibration;
-    if (!RunTileCapture(view, job, result, calibration.Points, error)) {
+    CaptureReport report;
+    if (!RunTileCapture(view, job, result, calibration.Points, error, &report)) {
         err << "korvalen-cli capture: " << error << "\n";
         return kFailed;
     }
+    // The map is still written: the tiles a server did give are cached, so a second run
+    // fetches only the missing ones.
+    if (report.FailedTiles > 0)
+        err << "korvalen-cli capture: warning: " << report.FailedTiles
+            << " tile(s) could not be read and are plain background (" << report.LastTileError
+            << ")\n";
     if (jpeg && (result.Width() > kJpegMaxSide || result.Height() > kJpegMaxSide)) {
         err << "korvalen-cli capture: a JPEG file holds at most " << kJpegMaxSide
             << " pixels per side\n";

@@ -110,6 +110,7 @@ ScanOutcome RunCaptureScan(EarthApplication& earth, CaptureHost& host, const Sca
     const int overlapX = OverlapPixels(g.W, request.OverlapPercent);
     const int overlapY = OverlapPixels(g.H, request.OverlapPercent);
     bool cancelled = false;
+    Bitmap view;
     for (int row = 1; row <= request.Rows && !cancelled; ++row) {
         for (int col = 1; col <= request.Cols; ++col) {
             host.ShowPosition(row, col);
@@ -140,7 +141,9 @@ ScanOutcome RunCaptureScan(EarthApplication& earth, CaptureHost& host, const Sca
 
             // The first view was set before the scan; it too must be drawn before its copy.
             WaitUntilDrawn(earth, host, request, false);
-            Bitmap view(g.W, g.H, request.Format);
+            // One picture for every view, given back as it is to be drawn into.
+            if (view.Width() != g.W || view.Height() != g.H || view.Format() != request.Format)
+                view = Bitmap(g.W, g.H, request.Format);
             if (host.CaptureView(view))
                 DrawBitmapAt(&view, &resultMap, image.X, image.Y);
 

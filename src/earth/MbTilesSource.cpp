@@ -25,6 +25,9 @@ public:
             error = file + " cannot be opened: " + sqlite3_errmsg(db_);
             return false;
         }
+        // Tiles are read about once each; the system's file cache keeps the file, so SQLite's
+        // own page cache is kept small instead of growing to megabytes during a capture.
+        sqlite3_exec(db_, "PRAGMA cache_size=-256", nullptr, nullptr, nullptr);
         if (sqlite3_prepare_v2(db_,
                                "SELECT tile_data FROM tiles WHERE zoom_level=? AND "
                                "tile_column=? AND tile_row=?",

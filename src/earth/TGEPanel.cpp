@@ -267,6 +267,8 @@ void TGEPanel::wheelEvent(QWheelEvent* event) {
         CameraInfo c = GEApp->GetCamera(0);
         c.Range = std::round(c.Range * (event->angleDelta().y() > 0 ? 0.8 : 1.25));
         c.Tilt = c.Azimuth = 0;
+        if (ScaleFollowsView && mapView_ && !mapView_->Source().Bounds)
+            mapView_->SetReferenceLatitude(c.FocusPointLatitude);
         GEApp->SetCamera(c, 1.0);
         update();
     } catch (const EarthError&) {

@@ -38,6 +38,9 @@ public:
     uintptr_t RenderWnd = 0;
     bool MouseInView = false;
     bool Incompatible = false;
+    // While the user frames the area: zooming with the wheel re-fixes the longitude scale at
+    // the view's latitude when the source does not say where its tiles are.
+    bool ScaleFollowsView = true;
 
     void StartConnect();
     void ConnectStep();

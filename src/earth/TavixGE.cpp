@@ -362,6 +362,7 @@ void TfTavixGE::Refresh() {
     for (QToolButton* b : {sbUp100, sbDown100, sbUp1000, sbDown1000})
         b->setVisible(Step == 1);
     ArrowKeysActive = Step == 1;
+    ge->ScaleFollowsView = Step <= 1;  // from "Map" on, every view keeps the same scale
 
     EarthApplication* earth = Earth();
     if ((Step == 1 || Step == 2) && earth) {

@@ -37,8 +37,34 @@ CaptureFrame FrameArea(EarthApplication& earth, const ViewGeometry& geometry,
     return frame;
 }
 
+bool WaitForTileSource(TileMapView& view, std::chrono::milliseconds limit, std::string& error) {
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        try {
+            if (view.IsOnline() > 0)
+                return true;
+        } catch (const EarthError& e) {
+            // The view's own tiles may still come from the cache.
+            if (view.StreamingProgressPercentage() >= 100) {
+                try {
+                    if (view.IsOnline() > 0)
+                        return true;
+                } catch (const EarthError&) {
+                }
+                error = std::string("The tile source cannot be reached: ") + e.what();
+                return false;
+            }
+        }
+        if (std::chrono::steady_clock::now() - start > limit) {
+            error = "The tile source " + view.Source().Description + " gives no answer";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, CalibPoints& points,
-                    std::string& error) {
+                    std::string& error, CaptureReport* report) {
     ScanRequest request;
     request.Rows = job.Rows;
     request.Cols = job.Cols;
@@ -48,13 +74,26 @@ bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, Ca
     request.PollMs = 5;
     if (!PrepareResultMap(request, view.Width(), view.Height(), result, error))
         return false;
+    view.SetSpareTiles(0);  // the scan never goes back to a view it has left
+    // The area's own latitude fixes the longitude scale: its pixels come out square.
+    view.SetReferenceLatitude((job.Area.North + job.Area.South) / 2);
     FrameArea(view, view.Geometry(), job.Area, job.Rows, job.Cols, job.OverlapPercent);
+    // A server that cannot be reached would give a map of nothing but background.
+    if (!WaitForTileSource(view, std::chrono::minutes(1), error)) {
+        result = Bitmap();
+        return false;
+    }
+    const size_t failedBefore = view.FailedTiles();
     TileCaptureHost host(view);
     try {
         RunCaptureScan(view, host, request, result, points);
     } catch (const EarthError& e) {
         error = e.what();
         return false;
+    }
+    if (report) {
+        report->FailedTiles = view.FailedTiles() - failedBefore;
+        report->LastTileError = report->FailedTiles > 0 ? view.LastTileError() : std::string();
     }
     return true;
 }

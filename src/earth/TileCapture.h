@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -42,7 +43,18 @@ struct CaptureJob {
     PixelFormat Format = PixelFormat::Bits24;
     int SettleMs = 0;
 };
+// Tiles that could not be read while the views were taken (the view draws them as
+// background), and why the last one failed.
+struct CaptureReport {
+    size_t FailedTiles = 0;
+    std::string LastTileError;
+};
 bool RunTileCapture(TileMapView& view, const CaptureJob& job, Bitmap& result, CalibPoints& points,
-                    std::string& error);
+                    std::string& error, CaptureReport* report = nullptr);
+
+// Waits until the view's source can deliver (a tile server has answered once, or tiles of
+// the view were found in its cache). False with a message when it cannot be reached for
+// any tile of the view, or gives no answer within the limit.
+bool WaitForTileSource(TileMapView& view, std::chrono::milliseconds limit, std::string& error);
 
 }  // namespace korvalen

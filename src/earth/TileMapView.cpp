@@ -11,9 +11,6 @@
 namespace korvalen {
 namespace {
 
-// Tiles kept beyond those the view needs, so that stepping back and forth does not reload.
-constexpr size_t kSpareTiles = 8;
-
 using TileLookup = std::function<std::shared_ptr<const Bitmap>(const TileKey&)>;
 
 int WrapX(int64_t x, int zoom) {
@@ -116,6 +113,7 @@ TileMapView::~TileMapView() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
+    source_->Cancel();  // a tile on its way from a server is not waited for
     wake_.notify_all();
     loader_.join();
 }
@@ -123,6 +121,13 @@ TileMapView::~TileMapView() {
 void TileMapView::Resize(int width, int height) {
     geometry_.Width = std::max(width, 1);
     geometry_.Height = std::max(height, 1);
+    Plan();
+}
+
+void TileMapView::SetReferenceLatitude(double latitude) {
+    if (!std::isfinite(latitude))
+        return;
+    geometry_.ReferenceLatitude = std::clamp(latitude, -85.0, 85.0);
     Plan();
 }
 
@@ -188,7 +193,7 @@ void TileMapView::Plan() {
         for (const TileKey& key : needed_)
             if (!cache_.contains(key))
                 queue_.push_back(key);
-        plannedAt_ = std::chrono::steady_clock::now();
+        progressAt_ = std::chrono::steady_clock::now();
     }
     wake_.notify_all();
 }
@@ -197,7 +202,7 @@ int TileMapView::StreamingProgressPercentage() {
     std::lock_guard lock(mutex_);
     if (needed_.empty())
         return 100;
-    if (std::chrono::steady_clock::now() - plannedAt_ > tileTimeout_)
+    if (std::chrono::steady_clock::now() - progressAt_ > tileTimeout_)
         return 100;  // what has not come by now is drawn as background
     size_t done = 0;
     for (const TileKey& key : needed_)
@@ -210,18 +215,46 @@ size_t TileMapView::CachedTiles() {
     return cache_.size();
 }
 
+size_t TileMapView::FailedTiles() {
+    std::lock_guard lock(mutex_);
+    return failedTiles_;
+}
+
+std::string TileMapView::LastTileError() {
+    std::lock_guard lock(mutex_);
+    return lastTileError_;
+}
+
+int TileMapView::IsOnline() {
+    std::string message;
+    switch (source_->State(message)) {
+        case TileSourceState::Ready:
+            return 1;
+        case TileSourceState::Connecting:
+            return 0;
+        case TileSourceState::Unreachable:
+            break;
+    }
+    throw EarthError(message);
+}
+
 std::shared_ptr<const Bitmap> TileMapView::LoadTile(const TileKey& key) {
     std::vector<uint8_t> data;
     std::string error;
+    bool read = false;
     {
         std::lock_guard lock(sourceMutex_);
-        if (!source_->ReadTile(key.zoom, key.x, key.y, data, error))
-            return nullptr;
+        read = source_->ReadTile(key.zoom, key.x, key.y, data, error);
     }
     auto bitmap = std::make_shared<Bitmap>();
-    if (!DecodeTile(data, *bitmap, error))
-        return nullptr;
-    return bitmap;
+    if (read && DecodeTile(data, *bitmap, error))
+        return bitmap;
+    if (!error.empty()) {
+        std::lock_guard lock(mutex_);
+        ++failedTiles_;
+        lastTileError_ = error;
+    }
+    return nullptr;
 }
 
 void TileMapView::LoaderLoop() {
@@ -237,6 +270,8 @@ void TileMapView::LoaderLoop() {
         lock.unlock();
         std::shared_ptr<const Bitmap> tile = LoadTile(key);
         lock.lock();
+        if (tile)
+            progressAt_ = std::chrono::steady_clock::now();
         cache_[key] = {std::move(tile), ++useClock_};
         Evict();
         if (tileArrived_) {
@@ -249,7 +284,7 @@ void TileMapView::LoaderLoop() {
 }
 
 void TileMapView::Evict() {
-    const size_t capacity = needed_.size() + kSpareTiles;
+    const size_t capacity = needed_.size() + spareTiles_;
     while (cache_.size() > capacity) {
         auto oldest = cache_.end();
         for (auto it = cache_.begin(); it != cache_.end(); ++it) {
@@ -266,21 +301,24 @@ void TileMapView::Evict() {
 
 bool TileMapView::Render(Bitmap& bitmap) {
     const ViewExtents e = geometry_.Extents(camera_);
-    Bitmap rendered(geometry_.Width, geometry_.Height, PixelFormat::Bits24);
     const double lonPerPixel = geometry_.LonDegreesPerPixel(camera_.Range);
-    DrawTiles(
-        ZoomFor(lonPerPixel), e.North, e.West, geometry_.LatDegreesPerPixel(camera_.Range),
-        lonPerPixel,
-        [this](const TileKey& key) -> std::shared_ptr<const Bitmap> {
-            std::lock_guard lock(mutex_);
-            auto it = cache_.find(key);
-            if (it == cache_.end())
-                return nullptr;
-            it->second.lastUse = ++useClock_;
-            return it->second.bitmap;
-        },
-        rendered);
-    return Finish(rendered, bitmap);
+    const TileLookup cached = [this](const TileKey& key) -> std::shared_ptr<const Bitmap> {
+        std::lock_guard lock(mutex_);
+        auto it = cache_.find(key);
+        if (it == cache_.end())
+            return nullptr;
+        it->second.lastUse = ++useClock_;
+        return it->second.bitmap;
+    };
+    // A 24-bit bitmap of the view's size is drawn into as it is: no second picture per view.
+    const bool inPlace = bitmap.Format() == PixelFormat::Bits24 &&
+                         bitmap.Width() == geometry_.Width && bitmap.Height() == geometry_.Height;
+    Bitmap rendered;
+    if (!inPlace)
+        rendered = Bitmap(geometry_.Width, geometry_.Height, PixelFormat::Bits24);
+    DrawTiles(ZoomFor(lonPerPixel), e.North, e.West, geometry_.LatDegreesPerPixel(camera_.Range),
+              lonPerPixel, cached, inPlace ? bitmap : rendered);
+    return inPlace || Finish(rendered, bitmap);
 }
 
 bool TileMapView::RenderArea(double north, double west, double latPerPixel, double lonPerPixel,

@@ -39,8 +39,17 @@ public:
     int Height() const { return geometry_.Height; }
     const ViewGeometry& Geometry() const { return geometry_; }
     void Resize(int width, int height);
-    // How long a tile may take before it counts as done without pixels.
+    // Fixes the longitude scale for the latitude given (a capture's area, or where the user
+    // zoomed in on a source that does not say where its tiles are).
+    void SetReferenceLatitude(double latitude);
+    // How long the view may go without a tile arriving before what is missing counts as done.
     void SetTileTimeout(std::chrono::milliseconds timeout) { tileTimeout_ = timeout; }
+    // Tiles kept beyond those the view needs, so that panning back and forth does not
+    // reload; a scan that only moves on needs none.
+    void SetSpareTiles(size_t count) {
+        std::lock_guard lock(mutex_);
+        spareTiles_ = count;
+    }
     // Called on the loader thread whenever a tile arrives (the window repaints).
     void SetTileArrived(std::function<void()> callback);
 
@@ -53,13 +62,17 @@ public:
     int ZoomFor(double lonPerPixel) const;
     // Tiles held decoded now (memory use).
     size_t CachedTiles();
+    // Tiles that could not be read or decoded (missing ones do not count), and the last reason.
+    size_t FailedTiles();
+    std::string LastTileError();
 
     int VersionMajor() override { return 5; }
     int VersionMinor() override { return 0; }
     int VersionBuild() override { return 0; }
     int VersionAppType() override { return 5; }
     int IsInitialized() override { return 1; }
-    int IsOnline() override { return 1; }
+    // A tile server not reached yet keeps the view "offline"; one that failed raises.
+    int IsOnline() override;
     uintptr_t GetMainHwnd() override { return 1; }
     uintptr_t GetRenderHwnd() override { return 2; }
     CameraInfo GetCamera(int considerTerrain) override;
@@ -92,7 +105,11 @@ private:
     std::map<TileKey, Entry> cache_;
     std::vector<TileKey> needed_;
     std::deque<TileKey> queue_;
-    std::chrono::steady_clock::time_point plannedAt_;
+    // When the view was planned or a tile with pixels last came.
+    std::chrono::steady_clock::time_point progressAt_;
+    size_t spareTiles_ = 8;
+    size_t failedTiles_ = 0;
+    std::string lastTileError_;
     uint64_t useClock_ = 0;
     bool stopping_ = false;
     std::function<void()> tileArrived_;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "earth/UrlTileSource.h"
 #include "earth/WebMercator.h"
 #include "images/FileAccess.h"
 
@@ -97,6 +98,8 @@ std::unique_ptr<TileSource> OpenTileSource(const std::string& location, std::str
         error = "No tile source is chosen";
         return nullptr;
     }
+    if (LooksLikeTileUrl(location))
+        return OpenTileUrl(location, TileUrlOptions{}, error);
     if (fs::is_directory(location, ec))
         return OpenTileFolder(location, error);
     if (fs::is_regular_file(location, ec))

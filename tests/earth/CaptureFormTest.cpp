@@ -76,8 +76,9 @@ TEST(GEPanel, VersionAcceptanceFollowsTheBackendsVersion) {
         EXPECT_EQ(panel.Incompatible, !c.accepted);
         EXPECT_EQ(dialogs.asked.size(), c.accepted ? 0 : 1)
             << dialogs.asked.join("|").toStdString();
-        if (!c.accepted)
+        if (!c.accepted) {
             EXPECT_TRUE(dialogs.asked[0].contains(QStringLiteral("4.0.2416")));
+        }
     }
 }
 

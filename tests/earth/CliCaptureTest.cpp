@@ -71,7 +71,7 @@ TEST_F(CliCapture, WrongCommandLinesAndSourcesWriteNothing) {
         {{"--source", (temp / "missing.mbtiles").string(), "--bounds", bounds, "--rows", "2",
           "--cols", "2", "--out", out_},
          1},
-        {{"--source", "https://tiles.example.org/{z}/{x}/{y}.png", "--bounds", bounds, "--rows",
+        {{"--source", "https://{s}.tiles.example.org/{z}/{x}/{y}.png", "--bounds", bounds, "--rows",
           "2", "--cols", "2", "--out", out_},
          1},
         {{"--rows"}, 2},
