@@ -286,29 +286,16 @@ bool SelfSearch::RunSearch(bool startOnly) {
     const Point half{s.BandWidth / 2, s.BandHeight / 2};
     const Point centre = s.ExpectedPos + half;
     s.Exhausted = false;
-    WholeAreaScorer scorer(bandView_, targetView_, s.Spreading);
-    for (;;) {
-        if (s.RingRadius == 0) {
-            ScoreStep(s.ExpectedPos, true);
-            if (restartRequested_)
-                return false;
-            if (s.Done || s.Paused || startOnly || finished_)
-                return true;
-        } else {
-            std::array<RingSide, 4> sides;
-            const int count = RingSides(centre, s.RingRadius, s.CentreRange, sides);
-            if (count == 0)
-                return true;  // exhausted
-            for (int i = 0; i < count; ++i) {
-                if (!ScoreSide(scorer, sides[i], half))
-                    return false;
-                // Leaving never advances the ring: a resumed search walks it again.
-                if (s.Done || s.Paused || finished_)
-                    return true;
-            }
-        }
+    if (s.RingRadius == 0) {
+        ScoreStep(s.ExpectedPos, true);
+        if (restartRequested_)
+            return false;
+        if (s.Done || s.Paused || startOnly || finished_)
+            return true;
         ++s.RingRadius;
     }
+    WholeAreaScorer scorer(bandView_, targetView_, s.Spreading);
+    return WalkRings(scorer, centre, half);
 }
 
 void SelfSearch::FinishSearch(bool startOnly) {

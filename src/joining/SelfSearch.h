@@ -240,7 +240,8 @@ private:
     bool RunSearch(bool startOnly);
     void FinishSearch(bool startOnly);
     void ScoreStep(Point pos, bool isStart);
-    bool ScoreSide(WholeAreaScorer& scorer, const RingSide& side, Point half);
+    bool WalkRings(WholeAreaScorer& scorer, Point centre, Point half);
+    int64_t RunnerUpCountFrom() const;
     void RecordIfBetter(bool proximity);
     void SetBest(Point pos, int64_t hits, int correlation);
     void MinimumReached();

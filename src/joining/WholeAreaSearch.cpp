@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 
 #include "joining/SearchWorkers.h"
 
@@ -12,9 +13,9 @@ namespace {
 constexpr int kRowsPerBoundCheck = 16;
 // Runs shorter than this many compared pixels are not worth waking another core for.
 constexpr int64_t kPixelsPerCore = int64_t{1} << 22;
-// A run is cut into this many pieces per core, dealt out in turn, so that every core gets
-// some from late in the run, where more positions stop early.
-constexpr int kPiecesPerCore = 4;
+// A run is cut into this many pieces per core: small enough that the cores finish together,
+// large enough that each passes its best on to the pieces after it often.
+constexpr int kPiecesPerCore = 16;
 // The walk scores this many pixels between looking at the best: pieces large enough to share
 // out, small enough that the best found early prunes the rest.
 constexpr int64_t kPixelsPerBatch = int64_t{1} << 27;
@@ -48,13 +49,20 @@ void WholeAreaScorer::Score(const Point* positions, size_t count, int64_t bestHi
         ScoreRun(positions, count, bestHits, scores);
         return;
     }
-    // Piece p goes to core p % cores, so each core walks its pieces in order and may carry
-    // its own best from one to the next: everything it has seen lies before.
+    // Pieces are taken in walking order by whichever core is free, so that no core waits
+    // long for another at the end. A piece starts from the best of every piece before it that
+    // has been finished, and of its own core's earlier pieces: all their positions lie before.
     const size_t pieces =
         std::min<size_t>(count, size_t{static_cast<unsigned>(cores)} * kPiecesPerCore);
-    RunOnCores(cores, [&](int core) {
+    std::vector<std::atomic<int64_t>> pieceBest(pieces);
+    for (std::atomic<int64_t>& b : pieceBest)
+        b.store(bestHits, std::memory_order_relaxed);
+    std::atomic<size_t> next{0};
+    RunOnCores(cores, [&](int) {
         int64_t best = bestHits;
-        for (size_t p = static_cast<size_t>(core); p < pieces; p += static_cast<size_t>(cores)) {
+        for (size_t p = next.fetch_add(1); p < pieces; p = next.fetch_add(1)) {
+            for (size_t j = 0; j < p; ++j)
+                best = std::max(best, pieceBest[j].load(std::memory_order_relaxed));
             const size_t begin = count * p / pieces;
             const size_t end = count * (p + 1) / pieces;
             ScoreRun(positions + begin, end - begin, best, scores + begin);
@@ -62,6 +70,7 @@ void WholeAreaScorer::Score(const Point* positions, size_t count, int64_t bestHi
                 if (!scores[i].bounded)
                     best = std::max(best, scores[i].hits);
             }
+            pieceBest[p].store(best, std::memory_order_relaxed);
         }
     });
 }
@@ -109,7 +118,7 @@ void WholeAreaScorer::ScoreGroup(const Point* positions, int count, int64_t best
                                  PositionScore* scores) const {
     const GroupBand::Rows& rows = band_.rows();
     const int64_t pixels = band_.Pixels();
-    bestHits -= slack_;
+    bestHits = CountAbove(bestHits);
     const int64_t missLimit = pixels - bestHits;  // this many misses and it cannot win
     std::array<const uint8_t*, kMaxGroupPositions> targets;
     std::array<int64_t, kMaxGroupPositions> misses{};
@@ -154,7 +163,7 @@ void WholeAreaScorer::ScoreGroup(const Point* positions, int count, int64_t best
 // the target are compared, by the same block kernel CountHits uses, and the others are misses.
 // Where fewer pixels are compared than the best has hits, nothing needs counting at all.
 PositionScore WholeAreaScorer::ScoreClipped(Point pos, int64_t bestHits) const {
-    bestHits -= slack_;
+    bestHits = CountAbove(bestHits);
     const int64_t compared = ComparedPixels(bandView_, target_, pos);
     if (compared <= bestHits || bandView_.pixels == nullptr || target_.pixels == nullptr)
         return {compared, compared <= bestHits};

@@ -41,8 +41,12 @@ public:
     int64_t BandPixels() const { return band_.Pixels(); }
 
     // Counts in full every position that may come within slack hits of the best before it,
-    // not only those that may beat it: a runner-up close to the best is then known exactly.
-    void SetSlack(int64_t slack) { slack_ = std::max<int64_t>(slack, 0); }
+    // not only those that may beat it, once that best has at least fromHits hits: a runner-up
+    // close to the best is then known exactly.
+    void SetSlack(int64_t slack, int64_t fromHits = 0) {
+        slack_ = std::max<int64_t>(slack, 0);
+        slackFrom_ = fromHits;
+    }
 
 private:
     void ScoreRun(const Point* positions, size_t count, int64_t bestHits,
@@ -51,6 +55,10 @@ private:
                     PositionScore* scores) const;
     PositionScore ScoreClipped(Point pos, int64_t bestHits) const;
     bool FullyInside(Point pos) const;
+    // The hits a position must exceed to be counted in full, given the best before it.
+    int64_t CountAbove(int64_t bestHits) const {
+        return bestHits >= slackFrom_ ? bestHits - slack_ : bestHits;
+    }
 
     GreyView bandView_;
     GreyView target_;
@@ -58,6 +66,7 @@ private:
     int threads_;
     GroupBand band_;
     int64_t slack_ = 0;
+    int64_t slackFrom_ = 0;
 };
 
 // The walk of a whole search area: the start position, then ring after ring around it in the
