@@ -15,7 +15,7 @@ namespace {
 // first runs are small, so that a search stopping near the start scores little beyond it;
 // each run doubles up to the largest, which spreads well over the cores.
 constexpr int64_t kPixelsFirstRun = int64_t{1} << 22;
-constexpr int64_t kPixelsPerRun = int64_t{1} << 27;
+constexpr int64_t kPixelsPerRun = int64_t{1} << 29;
 constexpr int64_t kMaxRunPositions = int64_t{1} << 20;
 
 // Where a ring side ends in the run, and its ring.

@@ -18,7 +18,7 @@ constexpr int64_t kPixelsPerCore = int64_t{1} << 22;
 constexpr int kPiecesPerCore = 16;
 // The walk scores this many pixels between looking at the best: pieces large enough to share
 // out, small enough that the best found early prunes the rest.
-constexpr int64_t kPixelsPerBatch = int64_t{1} << 27;
+constexpr int64_t kPixelsPerBatch = int64_t{1} << 29;
 
 }  // namespace
 
