@@ -13,9 +13,10 @@ namespace {
 constexpr int kRowsPerBoundCheck = 16;
 // Runs shorter than this many compared pixels are not worth waking another core for.
 constexpr int64_t kPixelsPerCore = int64_t{1} << 22;
-// A run is cut into this many pieces per core: small enough that the cores finish together,
-// large enough that each passes its best on to the pieces after it often.
-constexpr int kPiecesPerCore = 16;
+// A piece of a run takes this share of what is left of it per core (1 / (cores x share)),
+// and at least this many pixels: the first pieces are large, the last ones small.
+constexpr size_t kShareOfRestPerPiece = 4;
+constexpr int64_t kPixelsSmallestPiece = int64_t{1} << 18;
 // The walk scores this many pixels between looking at the best: pieces large enough to share
 // out, small enough that the best found early prunes the rest.
 constexpr int64_t kPixelsPerBatch = int64_t{1} << 29;
@@ -49,11 +50,20 @@ void WholeAreaScorer::Score(const Point* positions, size_t count, int64_t bestHi
         ScoreRun(positions, count, bestHits, scores);
         return;
     }
-    // Pieces are taken in walking order by whichever core is free, so that no core waits
-    // long for another at the end. A piece starts from the best of every piece before it that
-    // has been finished, and of its own core's earlier pieces: all their positions lie before.
-    const size_t pieces =
-        std::min<size_t>(count, size_t{static_cast<unsigned>(cores)} * kPiecesPerCore);
+    // Pieces are taken in walking order by whichever core is free. They shrink towards the
+    // end of the run, so that the cores finish it together. A piece starts from the best of
+    // every piece before it that has been finished, and of its own core's earlier pieces: all
+    // their positions lie before it.
+    const size_t smallest = static_cast<size_t>(std::max<int64_t>(
+        2 * kMaxGroupPositions, kPixelsSmallestPiece / std::max<int64_t>(BandPixels(), 1)));
+    std::vector<size_t> starts{0};
+    for (size_t at = 0; at < count;) {
+        const size_t left = count - at;
+        at += std::min(left, std::max(smallest, left / (size_t{static_cast<unsigned>(cores)} *
+                                                        kShareOfRestPerPiece)));
+        starts.push_back(at);
+    }
+    const size_t pieces = starts.size() - 1;
     std::vector<std::atomic<int64_t>> pieceBest(pieces);
     for (std::atomic<int64_t>& b : pieceBest)
         b.store(bestHits, std::memory_order_relaxed);
@@ -63,8 +73,8 @@ void WholeAreaScorer::Score(const Point* positions, size_t count, int64_t bestHi
         for (size_t p = next.fetch_add(1); p < pieces; p = next.fetch_add(1)) {
             for (size_t j = 0; j < p; ++j)
                 best = std::max(best, pieceBest[j].load(std::memory_order_relaxed));
-            const size_t begin = count * p / pieces;
-            const size_t end = count * (p + 1) / pieces;
+            const size_t begin = starts[p];
+            const size_t end = starts[p + 1];
             ScoreRun(positions + begin, end - begin, best, scores + begin);
             for (size_t i = begin; i < end; ++i) {
                 if (!scores[i].bounded)
