@@ -17,7 +17,7 @@ namespace {
 
 // The clock is read only after this many compared pixels, so that small bands do not pay
 // for it at every position.
-constexpr int64_t kPixelsPerClockCheck = int64_t{1} << 18;
+constexpr int64_t kPixelsPerClockCheck = int64_t{1} << 22;
 // Larger centre ranges are not charted (the chart would take more memory than it is worth).
 constexpr int64_t kMaxChartPositions = int64_t{1} << 26;
 // Bands are a few hundred pixels square; anything near this is a mistake, not a band.
@@ -254,6 +254,17 @@ void SelfSearch::MaybeBreathe() {
         return;
     lastBreathe_ = now;
     host_.Breathe();
+}
+
+int64_t SelfSearch::PositionsBeforeBreath() const {
+    if (finished_ || breatheInterval_.count() <= 0)
+        return 0;
+    const int64_t bandPixels = std::max<int64_t>(int64_t{state_.BandWidth} * state_.BandHeight, 1);
+    return std::max<int64_t>(0, (kPixelsPerClockCheck - pixelsSinceClockCheck_ - 1) / bandPixels);
+}
+
+void SelfSearch::PassWithoutBreath(int64_t positions) {
+    pixelsSinceClockCheck_ += positions * int64_t{state_.BandWidth} * state_.BandHeight;
 }
 
 // Resuming from inside a running search (a button handled while it breathes, or a decision

@@ -248,6 +248,10 @@ private:
     void Finish(bool accepted);
     void PlotChart(Point pos, int correlation);
     void MaybeBreathe();
+    // How many positions may be scored before MaybeBreathe next reads the clock, and taking
+    // that many without it.
+    int64_t PositionsBeforeBreath() const;
+    void PassWithoutBreath(int64_t positions);
     bool CutBand();
     const SearchSettings& Now() const;
     void CheckUncertainty();

@@ -80,23 +80,49 @@ bool SelfSearch::WalkRings(WholeAreaScorer& scorer, Point centre, Point half) {
         size_t i = 0;
         for (const SideEnd& e : ends) {
             s.RingRadius = e.ring;
-            for (; i < e.end; ++i) {
+            while (i < e.end) {
+                // Positions that could not beat the best, up to where the window may next
+                // breathe, are taken in one go: nothing but the counters and the chart
+                // changes for them, and nothing outside the search acts in between.
+                if (scores[i].bounded) {
+                    const size_t quiet = std::min<size_t>(
+                        e.end, i + static_cast<size_t>(PositionsBeforeBreath()));
+                    size_t j = i;
+                    for (; j < quiet && scores[j].bounded; ++j) {
+                        const int64_t x = int64_t{positions[j].x} + half.x - s.CentreRange.left;
+                        const int64_t y = int64_t{positions[j].y} + half.y - s.CentreRange.top;
+                        if (x >= 0 && y >= 0 && x < chartWidth_ && y < chartHeight_)
+                            chart_[static_cast<size_t>(y * chartWidth_ + x)] = kChartBelowBest;
+                    }
+                    if (j > i) {
+                        const size_t last = j - 1;
+                        scoreCount_ += static_cast<int64_t>(j - i);
+                        s.PositionCount += static_cast<int64_t>(j - i);
+                        s.CurrentPos = positions[last];
+                        s.Hits = scores[last].hits;
+                        s.HitsBounded = true;
+                        s.CurrentCorrelation = CorrelationOf(scores[last].hits);
+                        PassWithoutBreath(static_cast<int64_t>(j - i));
+                        i = j;
+                        continue;
+                    }
+                }
                 scoreCount_ += 1;
                 ++s.PositionCount;
                 s.CurrentPos = positions[i];
                 s.Hits = scores[i].hits;
                 s.HitsBounded = scores[i].bounded;
+                s.CurrentCorrelation = CorrelationOf(scores[i].hits);
                 if (scores[i].bounded) {
-                    s.CurrentCorrelation = CorrelationOf(scores[i].hits);
                     const int64_t x = int64_t{positions[i].x} + half.x - s.CentreRange.left;
                     const int64_t y = int64_t{positions[i].y} + half.y - s.CentreRange.top;
                     if (x >= 0 && y >= 0 && x < chartWidth_ && y < chartHeight_)
                         chart_[static_cast<size_t>(y * chartWidth_ + x)] = kChartBelowBest;
                 } else {
-                    s.CurrentCorrelation = CorrelationOf(scores[i].hits);
                     PlotChart(positions[i], s.CurrentCorrelation);
                     RecordIfBetter(settings_.continueSearch > 0);
                 }
+                ++i;
                 MaybeBreathe();
                 if (restartRequested_)
                     return false;

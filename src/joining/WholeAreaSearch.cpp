@@ -51,9 +51,9 @@ void WholeAreaScorer::Score(const Point* positions, size_t count, int64_t bestHi
         return;
     }
     // Pieces are taken in walking order by whichever core is free. They shrink towards the
-    // end of the run, so that the cores finish it together. A piece starts from the best of
-    // every piece before it that has been finished, and of its own core's earlier pieces: all
-    // their positions lie before it.
+    // end of the run, so that the cores finish it together. Each piece starts from the best
+    // before the run, whoever scores it and whenever: which positions stop early, and so the
+    // chart and the runner-up, come out the same in every search of the same pair.
     const size_t smallest = static_cast<size_t>(std::max<int64_t>(
         2 * kMaxGroupPositions, kPixelsSmallestPiece / std::max<int64_t>(BandPixels(), 1)));
     std::vector<size_t> starts{0};
@@ -64,24 +64,10 @@ void WholeAreaScorer::Score(const Point* positions, size_t count, int64_t bestHi
         starts.push_back(at);
     }
     const size_t pieces = starts.size() - 1;
-    std::vector<std::atomic<int64_t>> pieceBest(pieces);
-    for (std::atomic<int64_t>& b : pieceBest)
-        b.store(bestHits, std::memory_order_relaxed);
     std::atomic<size_t> next{0};
     RunOnCores(cores, [&](int) {
-        int64_t best = bestHits;
-        for (size_t p = next.fetch_add(1); p < pieces; p = next.fetch_add(1)) {
-            for (size_t j = 0; j < p; ++j)
-                best = std::max(best, pieceBest[j].load(std::memory_order_relaxed));
-            const size_t begin = starts[p];
-            const size_t end = starts[p + 1];
-            ScoreRun(positions + begin, end - begin, best, scores + begin);
-            for (size_t i = begin; i < end; ++i) {
-                if (!scores[i].bounded)
-                    best = std::max(best, scores[i].hits);
-            }
-            pieceBest[p].store(best, std::memory_order_relaxed);
-        }
+        for (size_t p = next.fetch_add(1); p < pieces; p = next.fetch_add(1))
+            ScoreRun(positions + starts[p], starts[p + 1] - starts[p], bestHits, scores + starts[p]);
     });
 }
 

@@ -22,7 +22,8 @@ struct PositionScore {
 
 // Scores runs of band positions as a walk in their order would, but faster: positions are
 // counted in groups sharing each band load, a position stops as soon as it can no longer beat
-// the best position before it, and long runs are split over the processor's cores. Every
+// a position before it (one before the run, or before it in its piece of the run), and long
+// runs are split in pieces over the processor's cores. Every
 // position that could become the best is counted in full, so the walk's best position, its
 // hits and when it was found come out exactly as from counting every position.
 class WholeAreaScorer {

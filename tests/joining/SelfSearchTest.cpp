@@ -432,6 +432,8 @@ TEST(SelfSearchRun, ThrottledBreathingGivesTheSameResults) {
         EXPECT_EQ(everyStep.search->ScoreCount(), throttled.search->ScoreCount());
         EXPECT_EQ(everyStep.host.decisions.size(), throttled.host.decisions.size());
         EXPECT_EQ(everyStep.search->Result().ResultPos, throttled.search->Result().ResultPos);
+        EXPECT_EQ(everyStep.search->Chart(), throttled.search->Chart());
+        EXPECT_EQ(a.RunnerUpCorrelation, b.RunnerUpCorrelation);
         // Every position breathes but the one that ends the join.
         EXPECT_GE(everyStep.host.breathes, everyStep.search->ScoreCount() - 1);
         EXPECT_LT(throttled.host.breathes, everyStep.host.breathes / 10);

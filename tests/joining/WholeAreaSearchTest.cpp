@@ -396,6 +396,16 @@ TEST(SelfSearchWholeWalk, FindsExactlyWhatTheFullSearchFinds) {
             }
         }
         EXPECT_GT(below, 0) << p.name;
+
+        // However the cores share the work out, a second search charts the same.
+        JoinRequest again = base;
+        QuietHost otherHost;
+        SelfSearch second(again, WholeWalkSettings(1, overlap), otherHost);
+        otherHost.search = &second;
+        ASSERT_TRUE(second.Activate(error)) << error;
+        second.Start();
+        EXPECT_EQ(second.Chart(), chart) << p.name;
+        EXPECT_EQ(second.State().RunnerUpCorrelation, s.RunnerUpCorrelation) << p.name;
     }
 }
 
