@@ -45,8 +45,8 @@ bool SelfSearch::WalkRings(WholeAreaScorer& scorer, Point centre, Point half) {
     const int64_t bandPixels = std::max<int64_t>(scorer.BandPixels(), 1);
     const size_t largest =
         static_cast<size_t>(std::clamp<int64_t>(kPixelsPerRun / bandPixels, 1, kMaxRunPositions));
-    size_t run = std::min(largest, static_cast<size_t>(std::max<int64_t>(
-                                       kPixelsFirstRun / bandPixels, 1)));
+    size_t run =
+        std::min(largest, static_cast<size_t>(std::max<int64_t>(kPixelsFirstRun / bandPixels, 1)));
     scorer.SetSlack((bandPixels * (kUncertainMargin + 1) + 99) / 100, RunnerUpCountFrom());
 
     int ring = s.RingRadius;  // the next side to take into a run
@@ -85,8 +85,8 @@ bool SelfSearch::WalkRings(WholeAreaScorer& scorer, Point centre, Point half) {
                 // breathe, are taken in one go: nothing but the counters and the chart
                 // changes for them, and nothing outside the search acts in between.
                 if (scores[i].bounded) {
-                    const size_t quiet = std::min<size_t>(
-                        e.end, i + static_cast<size_t>(PositionsBeforeBreath()));
+                    const size_t quiet =
+                        std::min<size_t>(e.end, i + static_cast<size_t>(PositionsBeforeBreath()));
                     size_t j = i;
                     for (; j < quiet && scores[j].bounded; ++j) {
                         const int64_t x = int64_t{positions[j].x} + half.x - s.CentreRange.left;

@@ -67,7 +67,8 @@ void WholeAreaScorer::Score(const Point* positions, size_t count, int64_t bestHi
     std::atomic<size_t> next{0};
     RunOnCores(cores, [&](int) {
         for (size_t p = next.fetch_add(1); p < pieces; p = next.fetch_add(1))
-            ScoreRun(positions + starts[p], starts[p + 1] - starts[p], bestHits, scores + starts[p]);
+            ScoreRun(positions + starts[p], starts[p + 1] - starts[p], bestHits,
+                     scores + starts[p]);
     });
 }
 

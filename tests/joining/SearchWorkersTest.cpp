@@ -39,18 +39,18 @@ std::vector<int> RunRounds(int rounds, int count, int callerMicros, int otherMic
 TEST(SearchWorkers, EveryJobRunsOncePerRound) {
     struct Case {
         const char* name;
+        int rounds;
         int count;
         int callerMicros;
         int otherMicros;
     };
     const int cores = SearchCores();
-    for (const Case& c : {Case{"all at once", cores, 0, 0}, Case{"caller slow", cores, 3000, 0},
-                          Case{"workers slow", cores, 0, 3000}, Case{"one core", 1, 0, 0},
-                          Case{"more than the cores", cores + 2, 0, 100}}) {
-        const std::vector<int> ran = RunRounds(c.name[0] == 'a' ? 2000 : 20, c.count,
-                                               c.callerMicros, c.otherMicros);
-        for (int n : ran)
-            EXPECT_EQ(n, c.name[0] == 'a' ? 2000 : 20) << c.name;
+    for (const Case& c :
+         {Case{"all at once", 2000, cores, 0, 0}, Case{"caller slow", 20, cores, 3000, 0},
+          Case{"workers slow", 20, cores, 0, 3000}, Case{"one core", 20, 1, 0, 0},
+          Case{"more than the cores", 20, cores + 2, 0, 100}}) {
+        for (int n : RunRounds(c.rounds, c.count, c.callerMicros, c.otherMicros))
+            EXPECT_EQ(n, c.rounds) << c.name;
     }
 }
 

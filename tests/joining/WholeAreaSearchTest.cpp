@@ -524,8 +524,8 @@ TEST(SelfSearchWholeWalk, PausedAtAThrottledBreathHoldsThePositionReached) {
     for (int r = 0; static_cast<int64_t>(walk.size()) < s.PositionCount; ++r)
         AppendRingPositions(s.ExpectedPos + half, r, s.CentreRange, half, walk);
     EXPECT_EQ(s.CurrentPos, walk[static_cast<size_t>(s.PositionCount - 1)]);
-    const int64_t hits = CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()),
-                                         s.CurrentPos, 1);
+    const int64_t hits =
+        CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), s.CurrentPos, 1);
     if (s.HitsBounded)
         EXPECT_LE(hits, s.Hits);
     else
