@@ -17,7 +17,7 @@ namespace {
 
 // The clock is read only after this many compared pixels, so that small bands do not pay
 // for it at every position.
-constexpr int64_t kPixelsPerClockCheck = int64_t{1} << 18;
+constexpr int64_t kPixelsPerClockCheck = int64_t{1} << 22;
 // Larger centre ranges are not charted (the chart would take more memory than it is worth).
 constexpr int64_t kMaxChartPositions = int64_t{1} << 26;
 // Bands are a few hundred pixels square; anything near this is a mistake, not a band.
@@ -256,6 +256,17 @@ void SelfSearch::MaybeBreathe() {
     host_.Breathe();
 }
 
+int64_t SelfSearch::PositionsBeforeBreath() const {
+    if (finished_ || breatheInterval_.count() <= 0)
+        return 0;
+    const int64_t bandPixels = std::max<int64_t>(int64_t{state_.BandWidth} * state_.BandHeight, 1);
+    return std::max<int64_t>(0, (kPixelsPerClockCheck - pixelsSinceClockCheck_ - 1) / bandPixels);
+}
+
+void SelfSearch::PassWithoutBreath(int64_t positions) {
+    pixelsSinceClockCheck_ += positions * int64_t{state_.BandWidth} * state_.BandHeight;
+}
+
 // Resuming from inside a running search (a button handled while it breathes, or a decision
 // taken at one of its positions) does not nest a second search: the running one walks its
 // ring again from the top side, as a search started anew would.
@@ -286,29 +297,16 @@ bool SelfSearch::RunSearch(bool startOnly) {
     const Point half{s.BandWidth / 2, s.BandHeight / 2};
     const Point centre = s.ExpectedPos + half;
     s.Exhausted = false;
-    WholeAreaScorer scorer(bandView_, targetView_, s.Spreading);
-    for (;;) {
-        if (s.RingRadius == 0) {
-            ScoreStep(s.ExpectedPos, true);
-            if (restartRequested_)
-                return false;
-            if (s.Done || s.Paused || startOnly || finished_)
-                return true;
-        } else {
-            std::array<RingSide, 4> sides;
-            const int count = RingSides(centre, s.RingRadius, s.CentreRange, sides);
-            if (count == 0)
-                return true;  // exhausted
-            for (int i = 0; i < count; ++i) {
-                if (!ScoreSide(scorer, sides[i], half))
-                    return false;
-                // Leaving never advances the ring: a resumed search walks it again.
-                if (s.Done || s.Paused || finished_)
-                    return true;
-            }
-        }
+    if (s.RingRadius == 0) {
+        ScoreStep(s.ExpectedPos, true);
+        if (restartRequested_)
+            return false;
+        if (s.Done || s.Paused || startOnly || finished_)
+            return true;
         ++s.RingRadius;
     }
+    WholeAreaScorer scorer(bandView_, targetView_, s.Spreading);
+    return WalkRings(scorer, centre, half);
 }
 
 void SelfSearch::FinishSearch(bool startOnly) {

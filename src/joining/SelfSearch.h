@@ -240,13 +240,18 @@ private:
     bool RunSearch(bool startOnly);
     void FinishSearch(bool startOnly);
     void ScoreStep(Point pos, bool isStart);
-    bool ScoreSide(WholeAreaScorer& scorer, const RingSide& side, Point half);
+    bool WalkRings(WholeAreaScorer& scorer, Point centre, Point half);
+    int64_t RunnerUpCountFrom() const;
     void RecordIfBetter(bool proximity);
     void SetBest(Point pos, int64_t hits, int correlation);
     void MinimumReached();
     void Finish(bool accepted);
     void PlotChart(Point pos, int correlation);
     void MaybeBreathe();
+    // How many positions may be scored before MaybeBreathe next reads the clock, and taking
+    // that many without it.
+    int64_t PositionsBeforeBreath() const;
+    void PassWithoutBreath(int64_t positions);
     bool CutBand();
     const SearchSettings& Now() const;
     void CheckUncertainty();

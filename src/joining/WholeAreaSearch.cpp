@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 
 #include "joining/SearchWorkers.h"
 
@@ -12,12 +13,13 @@ namespace {
 constexpr int kRowsPerBoundCheck = 16;
 // Runs shorter than this many compared pixels are not worth waking another core for.
 constexpr int64_t kPixelsPerCore = int64_t{1} << 22;
-// A run is cut into this many pieces per core, dealt out in turn, so that every core gets
-// some from late in the run, where more positions stop early.
-constexpr int kPiecesPerCore = 4;
+// A piece of a run takes this share of what is left of it per core (1 / (cores x share)),
+// and at least this many pixels: the first pieces are large, the last ones small.
+constexpr size_t kShareOfRestPerPiece = 4;
+constexpr int64_t kPixelsSmallestPiece = int64_t{1} << 18;
 // The walk scores this many pixels between looking at the best: pieces large enough to share
 // out, small enough that the best found early prunes the rest.
-constexpr int64_t kPixelsPerBatch = int64_t{1} << 27;
+constexpr int64_t kPixelsPerBatch = int64_t{1} << 29;
 
 }  // namespace
 
@@ -48,21 +50,25 @@ void WholeAreaScorer::Score(const Point* positions, size_t count, int64_t bestHi
         ScoreRun(positions, count, bestHits, scores);
         return;
     }
-    // Piece p goes to core p % cores, so each core walks its pieces in order and may carry
-    // its own best from one to the next: everything it has seen lies before.
-    const size_t pieces =
-        std::min<size_t>(count, size_t{static_cast<unsigned>(cores)} * kPiecesPerCore);
-    RunOnCores(cores, [&](int core) {
-        int64_t best = bestHits;
-        for (size_t p = static_cast<size_t>(core); p < pieces; p += static_cast<size_t>(cores)) {
-            const size_t begin = count * p / pieces;
-            const size_t end = count * (p + 1) / pieces;
-            ScoreRun(positions + begin, end - begin, best, scores + begin);
-            for (size_t i = begin; i < end; ++i) {
-                if (!scores[i].bounded)
-                    best = std::max(best, scores[i].hits);
-            }
-        }
+    // Pieces are taken in walking order by whichever core is free. They shrink towards the
+    // end of the run, so that the cores finish it together. Each piece starts from the best
+    // before the run, whoever scores it and whenever: which positions stop early, and so the
+    // chart and the runner-up, come out the same in every search of the same pair.
+    const size_t smallest = static_cast<size_t>(std::max<int64_t>(
+        2 * kMaxGroupPositions, kPixelsSmallestPiece / std::max<int64_t>(BandPixels(), 1)));
+    std::vector<size_t> starts{0};
+    for (size_t at = 0; at < count;) {
+        const size_t left = count - at;
+        at += std::min(left, std::max(smallest, left / (size_t{static_cast<unsigned>(cores)} *
+                                                        kShareOfRestPerPiece)));
+        starts.push_back(at);
+    }
+    const size_t pieces = starts.size() - 1;
+    std::atomic<size_t> next{0};
+    RunOnCores(cores, [&](int) {
+        for (size_t p = next.fetch_add(1); p < pieces; p = next.fetch_add(1))
+            ScoreRun(positions + starts[p], starts[p + 1] - starts[p], bestHits,
+                     scores + starts[p]);
     });
 }
 
@@ -109,7 +115,7 @@ void WholeAreaScorer::ScoreGroup(const Point* positions, int count, int64_t best
                                  PositionScore* scores) const {
     const GroupBand::Rows& rows = band_.rows();
     const int64_t pixels = band_.Pixels();
-    bestHits -= slack_;
+    bestHits = CountAbove(bestHits);
     const int64_t missLimit = pixels - bestHits;  // this many misses and it cannot win
     std::array<const uint8_t*, kMaxGroupPositions> targets;
     std::array<int64_t, kMaxGroupPositions> misses{};
@@ -154,7 +160,7 @@ void WholeAreaScorer::ScoreGroup(const Point* positions, int count, int64_t best
 // the target are compared, by the same block kernel CountHits uses, and the others are misses.
 // Where fewer pixels are compared than the best has hits, nothing needs counting at all.
 PositionScore WholeAreaScorer::ScoreClipped(Point pos, int64_t bestHits) const {
-    bestHits -= slack_;
+    bestHits = CountAbove(bestHits);
     const int64_t compared = ComparedPixels(bandView_, target_, pos);
     if (compared <= bestHits || bandView_.pixels == nullptr || target_.pixels == nullptr)
         return {compared, compared <= bestHits};

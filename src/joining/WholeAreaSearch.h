@@ -22,7 +22,8 @@ struct PositionScore {
 
 // Scores runs of band positions as a walk in their order would, but faster: positions are
 // counted in groups sharing each band load, a position stops as soon as it can no longer beat
-// the best position before it, and long runs are split over the processor's cores. Every
+// a position before it (one before the run, or before it in its piece of the run), and long
+// runs are split in pieces over the processor's cores. Every
 // position that could become the best is counted in full, so the walk's best position, its
 // hits and when it was found come out exactly as from counting every position.
 class WholeAreaScorer {
@@ -41,8 +42,12 @@ public:
     int64_t BandPixels() const { return band_.Pixels(); }
 
     // Counts in full every position that may come within slack hits of the best before it,
-    // not only those that may beat it: a runner-up close to the best is then known exactly.
-    void SetSlack(int64_t slack) { slack_ = std::max<int64_t>(slack, 0); }
+    // not only those that may beat it, once that best has at least fromHits hits: a runner-up
+    // close to the best is then known exactly.
+    void SetSlack(int64_t slack, int64_t fromHits = 0) {
+        slack_ = std::max<int64_t>(slack, 0);
+        slackFrom_ = fromHits;
+    }
 
 private:
     void ScoreRun(const Point* positions, size_t count, int64_t bestHits,
@@ -51,6 +56,10 @@ private:
                     PositionScore* scores) const;
     PositionScore ScoreClipped(Point pos, int64_t bestHits) const;
     bool FullyInside(Point pos) const;
+    // The hits a position must exceed to be counted in full, given the best before it.
+    int64_t CountAbove(int64_t bestHits) const {
+        return bestHits >= slackFrom_ ? bestHits - slack_ : bestHits;
+    }
 
     GreyView bandView_;
     GreyView target_;
@@ -58,6 +67,7 @@ private:
     int threads_;
     GroupBand band_;
     int64_t slack_ = 0;
+    int64_t slackFrom_ = 0;
 };
 
 // The walk of a whole search area: the start position, then ring after ring around it in the

@@ -368,6 +368,48 @@ TEST(SelfSearchRun, ResumingWalksTheCurrentRingAgainFromItsTopSide) {
     EXPECT_EQ(join.host.decisions.size(), 1u);
 }
 
+// A near copy of the band walked on the same ring side just after the true place: once that
+// best may be accepted, the copy is counted in full, so the join is known to be uncertain and
+// the runner-up's percent is the one a full count gives.
+TEST(SelfSearchRun, RunnerUpScoredRightAfterTheBestIsCountedInFull) {
+    SearchSettings settings = TestSettings();
+    settings.overlap = 6;
+    settings.confirmTavix = false;
+    // The true place on the bottom side of ring 25, the copy 44 pixels further along it.
+    Join join(NoisePicture(4), {20, 150}, 40, {-20, -25}, settings);
+    const Point copyAt = join.truePos - Point{44, 0};
+    const Bitmap& newMap = join.newMap;
+    Bitmap& target = join.request.TargetArea;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            target.Row(copyAt.y + y)[copyAt.x + x] = newMap.Row(150 + y)[20 + x];
+    for (int i = 0; i < 48; ++i)  // 1552 of 1600 pixels match: 97 %
+        target.Row(copyAt.y + i % 40)[copyAt.x + i * 7 % 40] += 100;
+    join.host.answers = {0};
+    join.Run();
+    const SearchState& s = join.State();
+    ASSERT_EQ(s.BestPos, join.truePos);
+    ASSERT_EQ(s.BestCorrelation, 100);
+    EXPECT_EQ(join.State().RingRadius, 61);
+    ASSERT_EQ(join.host.decisions.size(), 1u);
+    EXPECT_TRUE(join.host.decisions[0].uncertain);
+    EXPECT_EQ(join.host.decisions[0].runnerUpCorrelation, 97);
+
+    // The same as counting every centre of the range in full.
+    int runnerUp = -1;
+    const Point half{20, 20};
+    for (int y = s.CentreRange.top; y <= s.CentreRange.bottom; ++y) {
+        for (int x = s.CentreRange.left; x <= s.CentreRange.right; ++x) {
+            const Point pos = Point{x, y} - half;
+            if (std::abs(pos.x - s.BestPos.x) <= kUncertainDistance &&
+                std::abs(pos.y - s.BestPos.y) <= kUncertainDistance)
+                continue;
+            runnerUp = std::max(runnerUp, join.search->ScoreBandAt(pos).correlation);
+        }
+    }
+    EXPECT_EQ(s.RunnerUpCorrelation, runnerUp);
+}
+
 // Breathing every 30 ms instead of after every position changes nothing but how often the
 // window refreshes.
 TEST(SelfSearchRun, ThrottledBreathingGivesTheSameResults) {
@@ -390,6 +432,8 @@ TEST(SelfSearchRun, ThrottledBreathingGivesTheSameResults) {
         EXPECT_EQ(everyStep.search->ScoreCount(), throttled.search->ScoreCount());
         EXPECT_EQ(everyStep.host.decisions.size(), throttled.host.decisions.size());
         EXPECT_EQ(everyStep.search->Result().ResultPos, throttled.search->Result().ResultPos);
+        EXPECT_EQ(everyStep.search->Chart(), throttled.search->Chart());
+        EXPECT_EQ(a.RunnerUpCorrelation, b.RunnerUpCorrelation);
         // Every position breathes but the one that ends the join.
         EXPECT_GE(everyStep.host.breathes, everyStep.search->ScoreCount() - 1);
         EXPECT_LT(throttled.host.breathes, everyStep.host.breathes / 10);

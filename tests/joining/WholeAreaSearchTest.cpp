@@ -396,6 +396,16 @@ TEST(SelfSearchWholeWalk, FindsExactlyWhatTheFullSearchFinds) {
             }
         }
         EXPECT_GT(below, 0) << p.name;
+
+        // However the cores share the work out, a second search charts the same.
+        JoinRequest again = base;
+        QuietHost otherHost;
+        SelfSearch second(again, WholeWalkSettings(1, overlap), otherHost);
+        otherHost.search = &second;
+        ASSERT_TRUE(second.Activate(error)) << error;
+        second.Start();
+        EXPECT_EQ(second.Chart(), chart) << p.name;
+        EXPECT_EQ(second.State().RunnerUpCorrelation, s.RunnerUpCorrelation) << p.name;
     }
 }
 
@@ -472,6 +482,65 @@ TEST(SelfSearchWholeWalk, StopsAtTheMinimumAndPausesWhereAFullWalkWould) {
         EXPECT_LE(hits, s.Hits);
     else
         EXPECT_EQ(s.Hits, hits);
+}
+
+// Breathing only now and then, the positions between two breaths are taken in one go: a pause
+// at a breath still holds the position reached, and the resumed search ends where a full walk
+// does.
+TEST(SelfSearchWholeWalk, PausedAtAThrottledBreathHoldsThePositionReached) {
+    const std::vector<Pair> pairs = DemoPairs(50, 4);
+    ASSERT_GT(pairs.size(), 1u);
+    const Pair& p = pairs[1];
+    const WholeAreaResult full = [&] {
+        JoinRequest request = RequestFor(p, p.band);
+        QuietHost host;
+        SelfSearch search(request, WholeWalkSettings(1, 4), host);
+        std::string error;
+        EXPECT_TRUE(search.Activate(error)) << error;
+        const SearchState& s = search.State();
+        return SearchWholeAreaSerial(ViewOf(p.band), ViewOf(p.target), 1, s.ExpectedPos,
+                                     s.CentreRange);
+    }();
+    JoinRequest request = RequestFor(p, p.band);
+    QuietHost host;
+    SelfSearch search(request, WholeWalkSettings(1, 4), host);
+    host.search = &search;
+    search.SetBreatheInterval(std::chrono::milliseconds(1));
+    int breaths = 0;
+    host.onBreathe = [&](SelfSearch& running) {
+        if (++breaths == 1)
+            running.SetPaused(true);
+    };
+    std::string error;
+    ASSERT_TRUE(search.Activate(error)) << error;
+    search.Start();
+    const SearchState& s = search.State();
+    ASSERT_EQ(breaths, 1) << "the search ended before the window breathed";
+    EXPECT_TRUE(s.Paused);
+    ASSERT_GT(s.PositionCount, 1);
+    ASSERT_LT(s.PositionCount, full.positionCount);
+    std::vector<Point> walk;
+    const Point half{25, 25};
+    for (int r = 0; static_cast<int64_t>(walk.size()) < s.PositionCount; ++r)
+        AppendRingPositions(s.ExpectedPos + half, r, s.CentreRange, half, walk);
+    EXPECT_EQ(s.CurrentPos, walk[static_cast<size_t>(s.PositionCount - 1)]);
+    const int64_t hits =
+        CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), s.CurrentPos, 1);
+    if (s.HitsBounded)
+        EXPECT_LE(hits, s.Hits);
+    else
+        EXPECT_EQ(s.Hits, hits);
+    // Every position before it is charted, none after it.
+    int64_t charted = 0;
+    for (uint8_t value : search.Chart())
+        charted += value != SelfSearch::kChartUnscored;
+    EXPECT_EQ(charted, s.PositionCount);
+
+    host.onBreathe = nullptr;
+    search.Continue();
+    EXPECT_TRUE(s.Exhausted);
+    EXPECT_EQ(s.BestPos, full.bestPos);
+    EXPECT_EQ(s.MaxHits, full.maxHits);
 }
 
 }  // namespace
