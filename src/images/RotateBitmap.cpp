@@ -461,6 +461,28 @@ RotatedSize RotatedSizeFor(int width, int height, double angleDegrees) {
     return {static_cast<int>(nw), static_cast<int>(nh)};
 }
 
+TurnedSource TurnedPixelSource(int width, int height, double angleDegrees, double x, double y) {
+    const double a = NormalisedAngle(angleDegrees);
+    const double w = width, h = height;
+    // The exact turns move whole pixels (see TurnQuarter).
+    if (a == 0.0)
+        return {x, y};
+    if (a == 90.0)
+        return {w - 1 - y, x};
+    if (a == 180.0)
+        return {w - 1 - x, h - 1 - y};
+    if (a == 270.0)
+        return {y, h - 1 - x};
+    const RotatedSize size = RotatedSizeFor(width, height, a);
+    const double radians = a * std::numbers::pi / 180.0;
+    const double s = std::sin(radians);
+    const double c = std::cos(radians);
+    const double dx = x - size.width / 2;
+    const double dy = y - size.height / 2;
+    return {dx * c - dy * s + (width / 2 - (c < 0 ? 1 : 0)),
+            dx * s + dy * c + (height / 2 - (s < 0 ? 1 : 0))};
+}
+
 Bitmap RotateBitmap(const Bitmap& source, Rgb colour, double angleDegrees, int threads) {
     if (source.IsEmpty())
         return Bitmap();
