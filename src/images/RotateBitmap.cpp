@@ -37,12 +37,13 @@ inline int RoundToInt(double v) {
 #endif
 }
 
-// Runs body(firstRow, endRow) over [0, rows) split between threads.
+// Runs body(first, end) over [0, rows) split between threads, each given at least perThread
+// rows (or bands of rows, see ForBands).
 template <class Body>
-void ForRowBands(int rows, int threads, Body body) {
+void ForRowBands(int rows, int threads, Body body, int perThread = 64) {
     if (threads <= 0)
         threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::clamp(threads, 1, std::max(1, rows / 64));
+    threads = std::clamp(threads, 1, std::max(1, rows / perThread));
     if (threads == 1) {
         body(0, rows);
         return;
@@ -69,6 +70,12 @@ inline void CopyPixelWord(uint8_t* dest, const uint8_t* src) {
     uint32_t word;
     std::memcpy(&word, src, 4);
     std::memcpy(dest, &word, 4);
+}
+
+// Runs body(firstBand, endBand) over [0, bands) split between threads; a band is many rows.
+template <class Body>
+void ForBands(int bands, int threads, Body body) {
+    ForRowBands(bands, threads, body, 1);
 }
 
 template <int Bytes>
@@ -226,7 +233,7 @@ void TurnQuarter(const Bitmap& source, Bitmap& dest, int quarters, int threads) 
     constexpr int kTile = 64;
     const int dw = dest.Width();
     const int dh = dest.Height();
-    ForRowBands((dh + kTile - 1) / kTile, threads, [&](int firstBand, int endBand) {
+    ForBands((dh + kTile - 1) / kTile, threads, [&](int firstBand, int endBand) {
         const int bandEnd = std::min(dh, endBand * kTile);
         for (int ty = firstBand * kTile; ty < bandEnd; ty += kTile) {
             const int yEnd = std::min(dh, ty + kTile);
@@ -360,7 +367,7 @@ void TurnAnyAngle(const Bitmap& source, Bitmap& dest, double s, double c, int so
     const size_t stride = source.Stride();
     constexpr int kBand = 64;  // rows of a tile
     constexpr int kTileWidth = 128;
-    ForRowBands((dh + kBand - 1) / kBand, threads, [&](int firstBand, int endBand) {
+    ForBands((dh + kBand - 1) / kBand, threads, [&](int firstBand, int endBand) {
         std::array<Span, kBand> spans;
         std::array<double, kBand> ysOf, ycOf;
         const int bandsEnd = std::min(dh, endBand * kBand);
