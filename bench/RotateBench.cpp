@@ -55,6 +55,10 @@ void Turn(benchmark::State& state, double angle) {
 void BM_RotateOddAngle(benchmark::State& state) {
     Turn(state, 2.5);
 }
+// Far from 0 and 180 degrees no source row yields runs: every pixel is placed on its own.
+void BM_RotateSteepAngle(benchmark::State& state) {
+    Turn(state, 33.3);
+}
 void BM_Rotate90(benchmark::State& state) {
     Turn(state, 90);
 }
@@ -107,6 +111,7 @@ BENCHMARK(BM_CopyBaseline)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseR
 BENCHMARK(BM_Rotate90)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Rotate180)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RotateOddAngle)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RotateSteepAngle)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlainLoopOddAngle)
     ->Arg(24)
     ->Arg(8)

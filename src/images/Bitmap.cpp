@@ -22,6 +22,11 @@ const std::vector<Rgb>& DefaultPalette(PixelFormat format) {
     return none;
 }
 
+// White in one byte: all bits set for 24 and 4 bits, the palette's white for 8 bits.
+uint8_t WhiteByte(PixelFormat format) {
+    return format == PixelFormat::Bits8 ? StandardWhiteIndex() : 0xFF;
+}
+
 }  // namespace
 
 size_t Bitmap::StrideFor(int width, PixelFormat format) {
@@ -29,7 +34,13 @@ size_t Bitmap::StrideFor(int width, PixelFormat format) {
     return ((bits + 31) / 32) * 4;
 }
 
-Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
+Bitmap::Bitmap(int width, int height, PixelFormat format)
+    : Bitmap(width, height, format, Unfilled{}) {
+    if (pixels_.size() > 0)
+        std::memset(pixels_.data(), WhiteByte(format_), pixels_.size());
+}
+
+Bitmap::Bitmap(int width, int height, PixelFormat format, Unfilled) : format_(format) {
     if (format != PixelFormat::Bits4 && format != PixelFormat::Bits8 &&
         format != PixelFormat::Bits24)
         throw std::invalid_argument("unknown pixel format");
@@ -42,9 +53,13 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
     height_ = height;
     stride_ = stride;
     palette_ = DefaultPalette(format);
-    // White in one pass: all bits set for 24 and 4 bits, the palette's white for 8 bits.
-    const uint8_t white = format == PixelFormat::Bits8 ? StandardWhiteIndex() : 0xFF;
-    pixels_.assign(stride_ * static_cast<size_t>(height_), white);
+    pixels_ = PixelBuffer(stride_ * static_cast<size_t>(height_));
+}
+
+void Bitmap::PadRow(int y) {
+    const size_t used = PixelBytesPerRow();
+    if (used < stride_)
+        std::memset(Row(y) + used, WhiteByte(format_), stride_ - used);
 }
 
 void Bitmap::SetPalette(std::vector<Rgb> palette) {

@@ -38,7 +38,6 @@ public:
             stride_ = std::exchange(other.stride_, 0);
             pixels_ = std::move(other.pixels_);
             palette_ = std::move(other.palette_);
-            other.pixels_.clear();
             other.palette_.clear();
         }
         return *this;
@@ -47,6 +46,11 @@ public:
     // Throws std::length_error beyond kMaxSide / kMaxBytes, std::invalid_argument for an
     // unknown format.
     Bitmap(int width, int height, PixelFormat format);
+    // A bitmap whose pixels are not set, for a writer that sets every byte of every row,
+    // padding included (see PadRow), before the bitmap is read or leaves the writer; a writer
+    // that stops early discards it. Saves filling a large bitmap twice.
+    struct Unfilled {};
+    Bitmap(int width, int height, PixelFormat format, Unfilled);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -77,6 +81,12 @@ public:
     void Resize(int width, int height);
     // Fills the whole bitmap with the colour nearest to c.
     void Fill(Rgb c);
+    // Sets the bytes of row y after its last whole pixel byte as a new bitmap has them.
+    void PadRow(int y);
+    // Bytes of a row that hold pixels (the rest, to Stride(), is padding).
+    size_t PixelBytesPerRow() const {
+        return (static_cast<size_t>(width_) * BitsPerPixel() + 7) / 8;
+    }
 
     // Bytes per row for a width and format, padded to four bytes.
     static size_t StrideFor(int width, PixelFormat format);
@@ -89,7 +99,7 @@ private:
     int height_ = 0;
     PixelFormat format_ = PixelFormat::Bits24;
     size_t stride_ = 0;
-    std::vector<uint8_t, PixelAllocator<uint8_t>> pixels_;
+    PixelBuffer pixels_;
     std::vector<Rgb> palette_;
 };
 

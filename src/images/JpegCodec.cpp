@@ -116,7 +116,8 @@ struct DecodeState {
     ErrorManager errors;
     ScanLimit scanLimit;
     bool created = false;
-    Bitmap image;
+    Bitmap image;       // unfilled until every row is decoded; discarded if the decode fails
+    PageWarmer warmer;  // after image: stops before the memory it warms is freed
     std::vector<uint8_t> cmykRow;
     Refusal refusal = Refusal::None;  // set when we, not libjpeg, refuse the file
 
@@ -167,6 +168,7 @@ void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, bool inverte
     }
 }
 
+// Rows are decoded straight into the bitmap, several per call, and padded as they come.
 void ReadRows(jpeg_decompress_struct& cinfo, Bitmap& image) {
     constexpr JDIMENSION kRowsPerCall = 16;
     while (cinfo.output_scanline < cinfo.output_height) {
@@ -175,8 +177,11 @@ void ReadRows(jpeg_decompress_struct& cinfo, Bitmap& image) {
         const JDIMENSION count = std::min(kRowsPerCall, cinfo.output_height - first);
         for (JDIMENSION i = 0; i < count; ++i)
             rows[i] = image.Row(static_cast<int>(first + i));
-        if (jpeg_read_scanlines(&cinfo, rows.data(), count) == 0)
+        const JDIMENSION read = jpeg_read_scanlines(&cinfo, rows.data(), count);
+        if (read == 0)
             FailWith(reinterpret_cast<j_common_ptr>(&cinfo), "The JPEG decoder stopped early");
+        for (JDIMENSION i = 0; i < read; ++i)
+            image.PadRow(static_cast<int>(first + i));
     }
 }
 
@@ -188,6 +193,7 @@ void ReadCmykRows(jpeg_decompress_struct& cinfo, Bitmap& image, std::vector<uint
         if (jpeg_read_scanlines(&cinfo, &row, 1) == 0)
             FailWith(reinterpret_cast<j_common_ptr>(&cinfo), "The JPEG decoder stopped early");
         CmykToBgr(buffer.data(), image.Row(y), cinfo.output_width, inverted);
+        image.PadRow(y);
     }
 }
 
@@ -257,13 +263,16 @@ bool DecodeProtected(DecodeState& state, const Source& source, const JpegDecodeL
         state.refusal = Refusal::MissingComponent;
         return false;
     }
-    state.image = Bitmap(static_cast<int>(width), static_cast<int>(height), PixelFormat::Bits24);
+    state.image = Bitmap(static_cast<int>(width), static_cast<int>(height), PixelFormat::Bits24,
+                         Bitmap::Unfilled{});
+    state.warmer.Start(state.image.Row(0), state.image.ByteSize());
     if (cinfo.out_color_space == JCS_CMYK) {
         state.cmykRow.resize(static_cast<size_t>(width) * 4);
         ReadCmykRows(cinfo, state.image, state.cmykRow);
     } else {
         ReadRows(cinfo, state.image);
     }
+    state.warmer.Stop();
     jpeg_finish_decompress(&cinfo);
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "core/ProgramState.h"
 #include "images/PixelConvert.h"
+#include "images/RotateBitmap.h"
 
 namespace korvalen {
 
@@ -31,6 +32,29 @@ double LineAngle(PixelPos p1, PixelPos p2, bool horizontal) {
     return rightAbove || leftBelow ? -angle : angle;
 }
 
+namespace {
+
+// Coordinates at the pixel (x, y) of a map, from its four corners, bilinearly in the corner
+// pixels (W, H: the top-right corner's column and the bottom-left corner's row). For a north-up
+// capture (P1 and P3 on one meridian, P1 and P2 on one parallel) this is the linear
+// interpolation of each coordinate.
+void CoordinatesAt(const CalibPoints& old, double w, double h, double x, double y,
+                   tCalibPoint& point) {
+    const double u = x / w;
+    const double v = y / h;
+    const tCalibPoint& p1 = old[kTopLeft];
+    const tCalibPoint& p2 = old[kTopRight];
+    const tCalibPoint& p3 = old[kBottomLeft];
+    const tCalibPoint& p4 = old[kBottomRight];
+    const auto blend = [&](double a1, double a2, double a3, double a4) {
+        return a1 + u * (a2 - a1) + v * (a3 - a1) + u * v * (a4 - a3 - a2 + a1);
+    };
+    point.Lon = blend(p1.Lon, p2.Lon, p3.Lon, p4.Lon);
+    point.Lat = blend(p1.Lat, p2.Lat, p3.Lat, p4.Lat);
+}
+
+}  // namespace
+
 bool CutCalibPoints(CalibPoints& points, PixelPos topLeft, PixelPos bottomRight) {
     const CalibPoints old = points;
     const double w = old[kTopRight].X;
@@ -42,26 +66,39 @@ bool CutCalibPoints(CalibPoints& points, PixelPos topLeft, PixelPos bottomRight)
     const int ym = y0 + (y1 - y0) / 2;
     const PixelPos at[kCalibPointCount] = {{x0, y0}, {x1, y0}, {x0, y1}, {x1, y1}, {xm, y0},
                                            {xm, y1}, {x0, ym}, {x1, ym}, {xm, ym}};
-    const tCalibPoint& p1 = old[kTopLeft];
-    const tCalibPoint& p2 = old[kTopRight];
-    const tCalibPoint& p3 = old[kBottomLeft];
-    const tCalibPoint& p4 = old[kBottomRight];
     for (int i = 1; i <= kCalibPointCount; ++i) {
         const PixelPos p = at[i - 1];
-        const double u = p.X / w;
-        const double v = p.Y / h;
-        // Bilinear in the four corners; for a north-up capture (P1 and P3 on one meridian,
-        // P1 and P2 on one parallel) this is the linear interpolation of each coordinate.
-        const auto blend = [&](double a1, double a2, double a3, double a4) {
-            return a1 + u * (a2 - a1) + v * (a3 - a1) + u * v * (a4 - a3 - a2 + a1);
-        };
         tCalibPoint& point = points[i];
-        point.Lon = blend(p1.Lon, p2.Lon, p3.Lon, p4.Lon);
-        point.Lat = blend(p1.Lat, p2.Lat, p3.Lat, p4.Lat);
+        CoordinatesAt(old, w, h, p.X, p.Y, point);
         point.X = p.X - x0;
         point.Y = p.Y - y0;
     }
     return true;
+}
+
+bool RotateCalibPoints(CalibPoints& points, int width, int height, double angleDegrees) {
+    const CalibPoints old = points;
+    const double w = old[kTopRight].X;
+    const double h = old[kBottomLeft].Y;
+    if (!(w > 0) || !(h > 0) || width <= 0 || height <= 0 || !std::isfinite(angleDegrees))
+        return false;
+    const RotatedSize size = RotatedSizeFor(width, height, angleDegrees);
+    for (int i = 1; i <= kCalibPointCount; ++i) {
+        const PixelPos at = CalibPoints::FixedPixel(i, size.width, size.height);
+        // The points' pixels are pixel corners, RotateBitmap's are pixel centres.
+        const TurnedSource from =
+            TurnedPixelSource(width, height, angleDegrees, at.X - 0.5, at.Y - 0.5);
+        tCalibPoint& point = points[i];
+        CoordinatesAt(old, w, h, from.x + 0.5, from.y + 0.5, point);
+        point.X = at.X;
+        point.Y = at.Y;
+    }
+    return true;
+}
+
+void TurnCalibration(ProgramState& state, int width, int height, double angleDegrees) {
+    if (state.GEMode && RotateCalibPoints(state.Calibration.Points, width, height, angleDegrees))
+        state.Calibration.Pending = true;
 }
 
 bool CutBitmap(Bitmap& bitmap, PixelPos topLeft, PixelPos bottomRight, ProgramState& state) {

@@ -19,6 +19,17 @@ double LineAngle(PixelPos p1, PixelPos p2, bool horizontal);
 // span the map (their right or bottom pixel is 0 or less).
 bool CutCalibPoints(CalibPoints& points, PixelPos topLeft, PixelPos bottomRight);
 
+// The reference points of a width x height map turned by angleDegrees (as RotateBitmap turns
+// it): like a cut, each new point lies at its fixed place of the turned map, with the
+// coordinates of the place of the old map it shows, from the old corners bilinearly (beyond
+// the old map, where the turned corners lie, by the same formula). False (points unchanged)
+// when the old corners do not span the map.
+bool RotateCalibPoints(CalibPoints& points, int width, int height, double angleDegrees);
+
+// After a width x height map was turned by angleDegrees: in GEMode its reference points follow
+// the turn and wait to be written again (a capture without points keeps none).
+void TurnCalibration(ProgramState& state, int width, int height, double angleDegrees);
+
 // Replaces bitmap by its inclusive rectangle topLeft-bottomRight, same pixel format. In
 // GEMode the reference points are recomputed first and marked pending; the result then
 // counts as unsaved. False, with bitmap and state unchanged, when the rectangle is empty or

@@ -18,6 +18,15 @@ struct RotatedSize {
 };
 RotatedSize RotatedSizeFor(int width, int height, double angleDegrees);
 
+// Where the pixel (x, y) of a width x height map turned by angleDegrees comes from in the
+// unturned map, before RotateBitmap rounds it to the nearest pixel. Pixels beyond the turned
+// map (the edges of reference points) map onto the same straight lines.
+struct TurnedSource {
+    double x = 0;
+    double y = 0;
+};
+TurnedSource TurnedPixelSource(int width, int height, double angleDegrees, double x, double y);
+
 // A new bitmap holding source turned by angleDegrees (positive turns counter-clockwise on the
 // screen), nearest neighbour, uncovered corners in colour, in source's pixel format. Multiples
 // of 90 degrees are exact turns of the picture. Rows are shared out between threads

@@ -312,6 +312,8 @@ bool TfAdjust::RotateMap(double userAngle) {
             [this, userAngle] { return RotateBitmap(AdjustMap, kCyan, -userAngle); });
         if (result.IsEmpty())
             return false;
+        // A capture's reference points turn with the map, as they move with a cut.
+        TurnCalibration(working_, AdjustMap.Width(), AdjustMap.Height(), -userAngle);
         AdjustMap = std::move(result);
     } catch (const std::exception&) {
         dialogs_.Error(Text("Out_of_resources"));

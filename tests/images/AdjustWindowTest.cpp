@@ -360,6 +360,26 @@ TEST(AdjustWindow, ACaptureCutReachesTheProgramOnlyOnAccept) {
     }
 }
 
+// A capture's points turn with the map and reach the program on Accept, waiting to be written.
+TEST(AdjustWindow, ACaptureTurnMovesItsPointsOnAccept) {
+    AdjustWindow w;
+    w.state.GEMode = true;
+    w.state.Calibration.Points.PlaceAtFixedPixels(200, 100);
+    for (int i = 1; i <= kCalibPointCount; ++i) {
+        w.state.Calibration.Points[i].Lon = 10 + w.state.Calibration.Points[i].X / 1000.0;
+        w.state.Calibration.Points[i].Lat = 50 - w.state.Calibration.Points[i].Y / 1000.0;
+    }
+    w.Show();
+    w.Button("bbRotate180")->click();
+    EXPECT_EQ(w.state.Calibration.Points[kTopLeft].Lon, 10);  // not yet the program's
+    w.Button("bbAccept")->click();
+    ASSERT_TRUE(w.form->Accepted());
+    EXPECT_TRUE(w.state.Calibration.Pending);
+    // Upside down: the top-left corner is what was the bottom-right one.
+    EXPECT_NEAR(w.state.Calibration.Points[kTopLeft].Lon, 10.2, 1e-12);
+    EXPECT_NEAR(w.state.Calibration.Points[kTopLeft].Lat, 49.9, 1e-12);
+}
+
 // The map is the neighbour's content turned by 1 degree; two lines set across both bring it
 // back.
 TEST(AdjustWindow, RotatesToTheTargetMapByTwoLines) {

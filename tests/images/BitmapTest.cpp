@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 #include "images/Palette.h"
@@ -71,6 +72,41 @@ TEST(BitmapTest, RowsArePaddedToFourBytes) {
         EXPECT_EQ(bitmap.ByteSize(), 2 * c.stride);
         EXPECT_EQ(bitmap.Row(1) - bitmap.Row(0), static_cast<ptrdiff_t>(c.stride));
     }
+}
+
+// A writer of an unfilled bitmap sets the pixel bytes and pads each row: the bytes then equal
+// those of a white bitmap given the same pixels, padding included.
+TEST(BitmapTest, UnfilledRowsPadLikeANewBitmap) {
+    for (PixelFormat format : {PixelFormat::Bits24, PixelFormat::Bits8, PixelFormat::Bits4})
+        for (int width : {1, 3, 5, 9, 16}) {
+            SCOPED_TRACE(testing::Message() << width << " x " << static_cast<int>(format));
+            Bitmap filled(width, 3, format);
+            Bitmap unfilled(width, 3, format, Bitmap::Unfilled{});
+            ASSERT_EQ(unfilled.Stride(), filled.Stride());
+            EXPECT_EQ(unfilled.Palette(), filled.Palette());
+            for (int y = 0; y < 3; ++y) {
+                for (size_t i = 0; i < filled.PixelBytesPerRow(); ++i)
+                    filled.Row(y)[i] = unfilled.Row(y)[i] = static_cast<uint8_t>(i * 7 + y);
+                unfilled.PadRow(y);
+                EXPECT_EQ(std::memcmp(unfilled.Row(y), filled.Row(y), filled.Stride()), 0);
+            }
+        }
+}
+
+// Copies own their bytes; the empty bitmap copies to an empty one.
+TEST(BitmapTest, CopiesAreIndependent) {
+    Bitmap a(5, 2, PixelFormat::Bits24);
+    a.SetPixel(4, 1, {1, 2, 3});
+    Bitmap b = a;
+    b.SetPixel(4, 1, {9, 9, 9});
+    EXPECT_EQ(a.PixelAt(4, 1), (Rgb{1, 2, 3}));
+    EXPECT_EQ(b.PixelAt(4, 1), (Rgb{9, 9, 9}));
+    a = b;
+    EXPECT_EQ(a.PixelAt(4, 1), (Rgb{9, 9, 9}));
+    const Bitmap none;
+    Bitmap c = none;
+    EXPECT_TRUE(c.IsEmpty());
+    EXPECT_EQ(c.ByteSize(), 0u);
 }
 
 TEST(BitmapTest, RefusesSizesAndFormatsOutOfRange) {

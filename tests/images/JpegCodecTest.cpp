@@ -103,6 +103,14 @@ Difference Compare(const Bitmap& a, const Bitmap& b) {
     return d;
 }
 
+// The decoder fills a bitmap it allocated unfilled: the padding of its rows must be set as in
+// any new bitmap.
+void ExpectWhitePadding(const Bitmap& bitmap) {
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (size_t i = bitmap.PixelBytesPerRow(); i < bitmap.Stride(); ++i)
+            ASSERT_EQ(bitmap.Row(y)[i], 0xFF) << "row " << y << ", byte " << i;
+}
+
 Bitmap As24Bit(const Bitmap& source) {
     Bitmap copy(source.Width(), source.Height(), PixelFormat::Bits24);
     for (int y = 0; y < source.Height(); ++y)
@@ -161,6 +169,7 @@ TEST_P(DecodeMatchesDjpeg, PixelForPixel) {
     ASSERT_FALSE(reference.IsEmpty());
     const Difference d = Compare(ours, reference);
     EXPECT_EQ(d.max, 0) << "mean " << d.mean;
+    ExpectWhitePadding(ours);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -199,6 +208,7 @@ TEST(JpegDecode, CmykFromImageMagickMatchesItsOwnConversion) {
         const Bitmap reference = DecodeWithImageMagick(dir / "cmyk.jpg");
         const Difference d = Compare(ours, reference);
         EXPECT_LE(d.max, 2) << "mean " << d.mean;
+        ExpectWhitePadding(ours);
         // And it is still the picture that went in.
         EXPECT_LT(Compare(ours, MakeTestPicture(width, height, 3)).mean, 6.0);
     }
@@ -412,6 +422,24 @@ TEST(JpegDecode, EveryTruncationIsAnError) {
             ExpectRefused({file.begin(), file.begin() + static_cast<ptrdiff_t>(size)}, "");
         }
     }
+}
+
+// A map large enough to have its pages faulted in beside the decoder (odd width: padded rows)
+// decodes like djpeg; cut short, it is refused and the old bitmap stays.
+TEST(JpegDecode, LargeMapsDecodeWholeOrNotAtAll) {
+    REQUIRE_PROGRAM("djpeg");
+    const Bitmap picture = MakeTestPicture(1803, 1650, 11);
+    std::vector<uint8_t> file;
+    std::string error;
+    ASSERT_TRUE(EncodeJpeg(picture, 90, file, error)) << error;
+    TempDir dir;
+    WriteBytes(dir / "large.jpg", file);
+    Bitmap ours;
+    ASSERT_TRUE(ReadJpegFile(dir / "large.jpg", ours, error)) << error;
+    ASSERT_GE(ours.ByteSize(), size_t{8} << 20);
+    EXPECT_EQ(Compare(ours, DecodeWithDjpeg(dir / "large.jpg")).max, 0);
+    ExpectWhitePadding(ours);
+    ExpectRefused({file.begin(), file.begin() + static_cast<ptrdiff_t>(file.size() * 2 / 3)}, "");
 }
 
 TEST(JpegDecode, LimitsAreKept) {

@@ -308,6 +308,77 @@ TEST(CutBitmap, RefusesACaptureCutWhenThePointsDoNotSpanTheMap) {
     EXPECT_FALSE(state.ResultUnsaved);
 }
 
+// A turned capture: its written calibration (the world-file fit of the turned points) puts two
+// marked places within half a pixel of their true position, for angles of every kind.
+TEST(TurnCalibration, TurnedCapturePointsStillFitThePixels) {
+    constexpr int W = 300, H = 200;
+    const double north = 47.6, south = 47.55, west = 11.2, east = 11.3;
+    Bitmap map(W, H, PixelFormat::Bits24);
+    map.Fill({128, 128, 128});
+    const PixelPos marks[] = {{71, 43}, {250, 170}};
+    const Rgb markColours[] = {{255, 0, 0}, {0, 0, 255}};
+    for (int m = 0; m < 2; ++m)  // 3 x 3 blocks: a turn may drop a single pixel
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                map.SetPixel(marks[m].X + dx, marks[m].Y + dy, markColours[m]);
+    for (double angle : {0.0, 17.3, -2.5, 90.0, 180.0, 270.0, 123.4, -61.0}) {
+        SCOPED_TRACE(angle);
+        ProgramState state;
+        state.GEMode = true;
+        state.Calibration.Points = CapturePoints(W, H, north, south, west, east);
+        const Bitmap turned = RotateBitmap(map, kCyan, angle);
+        TurnCalibration(state, W, H, angle);
+        EXPECT_TRUE(state.Calibration.Pending);
+        const CalibPoints& p = state.Calibration.Points;
+        EXPECT_EQ(p[kBottomRight].X, turned.Width());
+        EXPECT_EQ(p[kBottomRight].Y, turned.Height());
+        WorldFileTransform t;
+        ASSERT_TRUE(FitWorldFile(p, t));
+        const double pixel = std::hypot(t.EastingPerColumn, t.NorthingPerColumn);
+        for (int m = 0; m < 2; ++m) {
+            double sx = 0, sy = 0;
+            int found = 0;
+            for (int y = 0; y < turned.Height(); ++y)
+                for (int x = 0; x < turned.Width(); ++x)
+                    if (turned.PixelAt(x, y) == markColours[m])
+                        sx += x, sy += y, ++found;
+            ASSERT_GT(found, 0);
+            const double px = sx / found, py = sy / found;
+            // The points' pixels are corners: a pixel's centre lies half a pixel further.
+            const UtmCoord truth = LatLonToUtm(north - (north - south) * (marks[m].Y + 0.5) / H,
+                                               west + (east - west) * (marks[m].X + 0.5) / W, west);
+            const double e = t.CentreEasting + px * t.EastingPerColumn + py * t.EastingPerRow;
+            const double n = t.CentreNorthing + px * t.NorthingPerColumn + py * t.NorthingPerRow;
+            // Half a pixel: the centre of a turned block is known to that, and a mix-up of
+            // pixel corners and centres is caught.
+            EXPECT_LT(std::hypot(e - truth.Easting, n - truth.Northing), 0.5 * pixel)
+                << "mark " << m;
+        }
+        // Turning back gives the capture's own points again.
+        TurnCalibration(state, turned.Width(), turned.Height(), -angle);
+        const CalibPoints original = CapturePoints(W, H, north, south, west, east);
+        if (std::fmod(angle, 90.0) == 0)
+            for (int i = 1; i <= kCalibPointCount; ++i) {
+                EXPECT_NEAR(p[i].Lon, original[i].Lon, 1e-9) << i;
+                EXPECT_NEAR(p[i].Lat, original[i].Lat, 1e-9) << i;
+            }
+    }
+}
+
+// Outside a capture, or without points, a turn leaves the points alone.
+TEST(TurnCalibration, OnlyACaptureWithPointsChanges) {
+    ProgramState joined;
+    joined.Calibration.Points = CapturePoints(100, 80, 47.6, 47.5, 11.2, 11.3);
+    TurnCalibration(joined, 100, 80, 30);
+    EXPECT_FALSE(joined.Calibration.Pending);
+    EXPECT_EQ(joined.Calibration.Points[kTopRight].X, 100);
+    ProgramState empty;
+    empty.GEMode = true;
+    TurnCalibration(empty, 100, 80, 30);
+    EXPECT_FALSE(empty.Calibration.Pending);
+    EXPECT_EQ(empty.Calibration.Points[kTopRight].X, kNotPlaced);
+}
+
 // Tilted corners: every old corner keeps its coordinates at its own pixel.
 TEST(CutCalibPoints, InterpolatesTiltedCornersBilinearly) {
     CalibPoints points;
