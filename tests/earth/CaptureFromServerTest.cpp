@@ -10,9 +10,7 @@
 #include <filesystem>
 
 #include "LocalHttpServer.h"
-#include "ScopedEnv.h"
 #include "TileFixture.h"
-#include "TileServer.h"
 #include "app/MainWindowFixture.h"
 #include "app/MatrixDrawing.h"
 #include "app/SettingsCommands.h"

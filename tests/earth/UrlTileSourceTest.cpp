@@ -8,9 +8,7 @@
 #include <thread>
 
 #include "LocalHttpServer.h"
-#include "ScopedEnv.h"
 #include "TileFixture.h"
-#include "TileServer.h"
 #include "earth/TileMapView.h"
 #include "support/TestSupport.h"
 
@@ -21,7 +19,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 using test::ScopedEnv;
-
 std::string Png(int zoom, int x, int y) {
     std::vector<uint8_t> data;
     std::string error;
@@ -82,7 +79,6 @@ TEST(TileUrlTemplate, FillingInAndTellingAddressesFromFiles) {
     for (const char* file :
          {"/home/me/tiles", "tiles.mbtiles", "C:\\maps\\a.mbtiles", "://nothing", "./x://y", ""})
         EXPECT_FALSE(LooksLikeTileUrl(file)) << file;
-    EXPECT_EQ(TileUserAgent(), "Korvalen/2.33 (+local tile cache)");
 }
 
 TEST(TileUrlTemplate, TheCacheLivesInTheXdgCacheFolder) {
