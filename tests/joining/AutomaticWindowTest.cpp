@@ -159,21 +159,31 @@ TEST_F(AutomaticWindow, EnterAndEscapeDoNothingWhileTheSearchRuns) {
     EXPECT_EQ(w.ResultPos, State().BestPos);
 }
 
-TEST_F(AutomaticWindow, BreakAsksAndOnlyYesClosesWithoutAResult) {
+// "Break" and the title bar both ask, each its own question, and only yes closes.
+TEST_F(AutomaticWindow, BreakAndTheTitleBarAskAndOnlyYesClosesWithoutAResult) {
     settings.immediateStart = false;
-    TfAutomatic& w = Run();
-    ASSERT_TRUE(State().Paused);
-    dialogs.confirmations = {false, true};
-    Find<QPushButton>("bbBreak")->click();
-    EXPECT_FALSE(w.Closing());
-    EXPECT_TRUE(State().Paused);
-    Find<QPushButton>("bbBreak")->click();
-    EXPECT_TRUE(w.Closing());
-    EXPECT_EQ(dialogs.asked, QStringList({QStringLiteral("confirm: Break current tavix"),
-                                          QStringLiteral("confirm: Break current tavix")}));
-    QTRY_VERIFY(!w.isVisible());
-    EXPECT_FALSE(w.JoinAccepted);
-    EXPECT_EQ(w.result(), QDialog::Rejected);
+    for (const bool titleBar : {false, true}) {
+        SCOPED_TRACE(titleBar ? "title bar" : "Break");
+        window.reset();
+        dialogs.asked.clear();
+        TfAutomatic& w = Run();
+        ASSERT_TRUE(State().Paused);
+        dialogs.confirmations = {false, true};
+        const auto close = [&] { titleBar ? (void)w.close() : Find<QPushButton>("bbBreak")->click(); };
+        close();
+        EXPECT_FALSE(w.Closing());
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(State().Paused);
+        close();
+        EXPECT_TRUE(w.Closing());
+        const QString question = titleBar ? QStringLiteral("confirm: Break current tavix really")
+                                          : QStringLiteral("confirm: Break current tavix");
+        EXPECT_EQ(dialogs.asked, QStringList({question, question}));
+        QTRY_VERIFY(!w.isVisible());
+        EXPECT_FALSE(w.JoinAccepted);
+        EXPECT_TRUE(w.Search().Finished());
+        EXPECT_EQ(w.result(), QDialog::Rejected);
+    }
 }
 
 TEST_F(AutomaticWindow, BreakWhileSearchingStopsTheSearchAtOnce) {
@@ -186,22 +196,6 @@ TEST_F(AutomaticWindow, BreakWhileSearchingStopsTheSearchAtOnce) {
     EXPECT_TRUE(w.Search().Finished());
     EXPECT_FALSE(w.JoinAccepted);
     EXPECT_LE(State().PositionCount, 2);
-}
-
-TEST_F(AutomaticWindow, TitleBarCloseAsksReallyAndOnlyYesCloses) {
-    settings.immediateStart = false;
-    TfAutomatic& w = Run();
-    dialogs.confirmations = {false};
-    w.close();
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.Closing());
-    dialogs.confirmations = {true};
-    w.close();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(w.JoinAccepted);
-    EXPECT_TRUE(w.Search().Finished());
-    EXPECT_EQ(dialogs.asked, QStringList({QStringLiteral("confirm: Break current tavix really"),
-                                          QStringLiteral("confirm: Break current tavix really")}));
 }
 
 TEST_F(AutomaticWindow, ClosingAfterTheDecisionAsksNothing) {

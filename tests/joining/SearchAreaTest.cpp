@@ -42,42 +42,40 @@ TEST(SearchFactors, OrdinaryFromTheSettingGridAlongTheJoin) {
     }
 }
 
-TEST(FitSearchArea, CentredAreaInsideTheTarget) {
-    const SearchGeometry g = FitSearchArea({100, 100}, 50, 50, {2, 2}, 400, 400);
-    EXPECT_EQ(g.area, (Rect{75, 75, 175, 175}));
-    EXPECT_EQ(g.centres, (PositionRange{100, 100, 150, 150}));
-    EXPECT_EQ(g.expectedPos, (Point{100, 100}));
-    EXPECT_EQ(g.totalPositions, 51 * 51);
-}
-
-TEST(FitSearchArea, FactorsAndOddBandSizes) {
-    // hw = 25, hh = 10: reach x = 25 * 5 / 2 + 25 = 87, reach y = 10 * 1 / 2 + 10 = 15.
-    const SearchGeometry g = FitSearchArea({200, 100}, 51, 21, {5, 1}, 1000, 1000);
-    EXPECT_EQ(g.area, (Rect{225 - 87, 110 - 15, 225 + 87, 110 + 15}));
-    EXPECT_EQ(g.centres, (PositionRange{225 - 62, 110 - 5, 225 + 62, 110 + 5}));
-    EXPECT_EQ(g.expectedPos, (Point{200, 100}));
-    EXPECT_EQ(g.totalPositions, 125 * 11);
-}
-
-TEST(FitSearchArea, AreaBeyondTheLeftEdgeMovesRightAndTakesTheExpectedPositionAlong) {
-    // A 40-pixel band centred 10 pixels from the left edge: the area reaches 30 pixels beyond.
-    const SearchGeometry g = FitSearchArea({-10, 100}, 40, 40, {2, 2}, 300, 300);
-    EXPECT_EQ(g.area, (Rect{0, 80, 80, 160}));
-    EXPECT_EQ(g.centres, (PositionRange{20, 100, 60, 140}));
-    EXPECT_EQ(g.expectedPos, (Point{20, 100}));  // centre moved from 10 to 40
-}
-
-TEST(FitSearchArea, AreaBeyondTheFarEdgesMovesBack) {
-    const SearchGeometry g = FitSearchArea({270, 285}, 40, 40, {2, 2}, 300, 320);
-    EXPECT_EQ(g.area, (Rect{220, 240, 300, 320}));
-    EXPECT_EQ(g.expectedPos, (Point{240, 260}));
-}
-
-TEST(FitSearchArea, AreaLargerThanTheTargetKeepsItsNearEdgesAtZero) {
-    for (Point expected : {Point{-50, -50}, Point{10, 5}, Point{200, 200}}) {
-        const SearchGeometry g = FitSearchArea(expected, 40, 40, {2, 2}, 60, 30);
-        EXPECT_EQ(g.area, (Rect{0, 0, 80, 80})) << expected.x;
-        EXPECT_EQ(g.expectedPos, (Point{20, 20}));
+// The area reaches (band / 2) x factor / 2 beyond the band on each side and is moved inside the
+// target, taking the expected position along; an area larger than the target starts at 0.
+TEST(FitSearchArea, AreasAreCentredAndMovedInsideTheTarget) {
+    struct Row {
+        const char* what;
+        Point expected;
+        int band, bandHeight;
+        SearchFactors factors;
+        int width, height;
+        Rect area;
+        Point fitted;
+    };
+    const Row rows[] = {
+        {"inside", {100, 100}, 50, 50, {2, 2}, 400, 400, {75, 75, 175, 175}, {100, 100}},
+        // hw = 25, hh = 10: reach x = 25 * 5 / 2 + 25 = 87, reach y = 10 * 1 / 2 + 10 = 15.
+        {"factors", {200, 100}, 51, 21, {5, 1}, 1000, 1000, {138, 95, 312, 125}, {200, 100}},
+        // Centred 10 pixels from the left edge the area reaches 30 pixels beyond it.
+        {"left edge", {-10, 100}, 40, 40, {2, 2}, 300, 300, {0, 80, 80, 160}, {20, 100}},
+        {"far edges", {270, 285}, 40, 40, {2, 2}, 300, 320, {220, 240, 300, 320}, {240, 260}},
+        {"larger", {-50, -50}, 40, 40, {2, 2}, 60, 30, {0, 0, 80, 80}, {20, 20}},
+        {"larger", {10, 5}, 40, 40, {2, 2}, 60, 30, {0, 0, 80, 80}, {20, 20}},
+        {"larger", {200, 200}, 40, 40, {2, 2}, 60, 30, {0, 0, 80, 80}, {20, 20}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const SearchGeometry g =
+            FitSearchArea(r.expected, r.band, r.bandHeight, r.factors, r.width, r.height);
+        EXPECT_EQ(g.area, r.area);
+        EXPECT_EQ(g.expectedPos, r.fitted);
+        // The centres are the area less half a band on each side.
+        const Point half{r.band / 2, r.bandHeight / 2};
+        EXPECT_EQ(g.centres, (PositionRange{g.area.left + half.x, g.area.top + half.y,
+                                            g.area.right - half.x, g.area.bottom - half.y}));
+        EXPECT_EQ(g.totalPositions, g.centres.Count());
     }
 }
 

@@ -579,23 +579,19 @@ TEST(SelfSearchRun, BreakActsBeforeTheNextPosition) {
 TEST(SelfSearchRun, RequestsWithoutPicturesOrBandAreRefused) {
     Join join(NoisePicture(), {20, 150}, 40, {0, 0});
     ScriptedHost host;
-    std::string error;
-    JoinRequest noMap = join.request;
-    noMap.NewMap = nullptr;
-    EXPECT_FALSE(SelfSearch(noMap, TestSettings(), host).Activate(error));
-    JoinRequest noTarget = join.request;
-    noTarget.TargetArea = Bitmap();
-    EXPECT_FALSE(SelfSearch(noTarget, TestSettings(), host).Activate(error));
-    JoinRequest huge = join.request;
-    huge.BandWidth = huge.BandHeight = 1 << 14;
-    EXPECT_FALSE(SelfSearch(huge, TestSettings(), host).Activate(error));
-    JoinRequest noBand = join.request;
-    noBand.BandWidth = 0;
-    SelfSearch refused(noBand, TestSettings(), host);
-    EXPECT_FALSE(refused.Activate(error));
-    EXPECT_FALSE(error.empty());
-    refused.Start();  // nothing happens
-    EXPECT_EQ(refused.State().PositionCount, 0);
+    std::vector<JoinRequest> refused(4, join.request);
+    refused[0].NewMap = nullptr;
+    refused[1].TargetArea = Bitmap();
+    refused[2].BandWidth = refused[2].BandHeight = 1 << 14;
+    refused[3].BandWidth = 0;
+    for (JoinRequest& request : refused) {
+        SelfSearch search(request, TestSettings(), host);
+        std::string error;
+        EXPECT_FALSE(search.Activate(error));
+        EXPECT_FALSE(error.empty());
+        search.Start();  // nothing happens
+        EXPECT_EQ(search.State().PositionCount, 0);
+    }
 }
 
 // The chart's colours are checked where it is drawn (the window's chart renderer).
