@@ -169,7 +169,9 @@ TEST_F(AutomaticWindow, BreakAndTheTitleBarAskAndOnlyYesClosesWithoutAResult) {
         TfAutomatic& w = Run();
         ASSERT_TRUE(State().Paused);
         dialogs.confirmations = {false, true};
-        const auto close = [&] { titleBar ? (void)w.close() : Find<QPushButton>("bbBreak")->click(); };
+        const auto close = [&] {
+            titleBar ? (void)w.close() : Find<QPushButton>("bbBreak")->click();
+        };
         close();
         EXPECT_FALSE(w.Closing());
         EXPECT_TRUE(w.isVisible());

@@ -8,8 +8,8 @@
 #include <QTimer>
 
 #include "core/Settings.h"
-#include "joining/CutJoin.h"
 #include "images/BitmapOps.h"
+#include "joining/CutJoin.h"
 #include "joining/TavixMoveMap.h"
 #include "joining/ToolPicture.h"
 #include "support/TestSupport.h"

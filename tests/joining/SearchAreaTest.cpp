@@ -46,37 +46,36 @@ TEST(SearchFactors, OrdinaryFromTheSettingGridAlongTheJoin) {
 // target, taking the expected position along; an area larger than the target starts at 0.
 TEST(FitSearchArea, AreasAreCentredAndMovedInsideTheTarget) {
     struct Row {
-        const char* what;
-        Point expected;
-        int band, bandHeight;
+        Point expected, band;
         SearchFactors factors;
-        int width, height;
+        Point target;
         Rect area;
+        PositionRange centres;
         Point fitted;
     };
     const Row rows[] = {
-        {"inside", {100, 100}, 50, 50, {2, 2}, 400, 400, {75, 75, 175, 175}, {100, 100}},
+        {{100, 100}, {50, 50}, {2, 2}, {400, 400}, {75, 75, 175, 175}, {100, 100, 150, 150}, {}},
         // hw = 25, hh = 10: reach x = 25 * 5 / 2 + 25 = 87, reach y = 10 * 1 / 2 + 10 = 15.
-        {"factors", {200, 100}, 51, 21, {5, 1}, 1000, 1000, {138, 95, 312, 125}, {200, 100}},
+        {{200, 100}, {51, 21}, {5, 1}, {900, 900}, {138, 95, 312, 125}, {163, 105, 287, 115}, {}},
         // Centred 10 pixels from the left edge the area reaches 30 pixels beyond it.
-        {"left edge", {-10, 100}, 40, 40, {2, 2}, 300, 300, {0, 80, 80, 160}, {20, 100}},
-        {"far edges", {270, 285}, 40, 40, {2, 2}, 300, 320, {220, 240, 300, 320}, {240, 260}},
-        {"larger", {-50, -50}, 40, 40, {2, 2}, 60, 30, {0, 0, 80, 80}, {20, 20}},
-        {"larger", {10, 5}, 40, 40, {2, 2}, 60, 30, {0, 0, 80, 80}, {20, 20}},
-        {"larger", {200, 200}, 40, 40, {2, 2}, 60, 30, {0, 0, 80, 80}, {20, 20}},
+        {{-10, 100}, {40, 40}, {2, 2}, {300, 300}, {0, 80, 80, 160}, {20, 100, 60, 140}, {20, 100}},
+        {{-50, -50}, {40, 40}, {2, 2}, {60, 30}, {0, 0, 80, 80}, {20, 20, 60, 60}, {20, 20}},
+        {{10, 5}, {40, 40}, {2, 2}, {60, 30}, {0, 0, 80, 80}, {20, 20, 60, 60}, {20, 20}},
+        {{200, 200}, {40, 40}, {2, 2}, {60, 30}, {0, 0, 80, 80}, {20, 20, 60, 60}, {20, 20}},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(r.what);
+        SCOPED_TRACE(testing::Message() << "expected " << r.expected.x << "," << r.expected.y);
         const SearchGeometry g =
-            FitSearchArea(r.expected, r.band, r.bandHeight, r.factors, r.width, r.height);
+            FitSearchArea(r.expected, r.band.x, r.band.y, r.factors, r.target.x, r.target.y);
         EXPECT_EQ(g.area, r.area);
-        EXPECT_EQ(g.expectedPos, r.fitted);
-        // The centres are the area less half a band on each side.
-        const Point half{r.band / 2, r.bandHeight / 2};
-        EXPECT_EQ(g.centres, (PositionRange{g.area.left + half.x, g.area.top + half.y,
-                                            g.area.right - half.x, g.area.bottom - half.y}));
-        EXPECT_EQ(g.totalPositions, g.centres.Count());
+        EXPECT_EQ(g.centres, r.centres);
+        // {}: inside the target the expected position stays.
+        EXPECT_EQ(g.expectedPos, r.fitted == Point{} ? r.expected : r.fitted);
+        EXPECT_EQ(g.totalPositions, r.centres.Count());
     }
+    const SearchGeometry far = FitSearchArea({270, 285}, 40, 40, {2, 2}, 300, 320);
+    EXPECT_EQ(far.area, (Rect{220, 240, 300, 320}));
+    EXPECT_EQ(far.expectedPos, (Point{240, 260}));
 }
 
 TEST(FitSearchArea, HostileValuesStayBounded) {

@@ -7,8 +7,8 @@
 
 #include "images/BitmapOps.h"
 #include "images/PixelConvert.h"
-#include "joining/CutJoin.h"
 #include "joining/BandAreaGeometry.h"
+#include "joining/CutJoin.h"
 #include "joining/JoinPointsGeometry.h"
 #include "joining/MoveMapGeometry.h"
 

@@ -497,8 +497,8 @@ TEST(SelfSearchWholeWalk, PausedAtAThrottledBreathHoldsThePositionReached) {
     const Pair& p = pairs[1];
     Walk walk(p, WholeWalkSettings(), 1);
     const SearchState& s = walk.search.State();
-    const WholeAreaResult full = SearchWholeAreaSerial(ViewOf(p.band), ViewOf(p.target), 1,
-                                                       s.ExpectedPos, s.CentreRange);
+    const WholeAreaResult full =
+        SearchWholeAreaSerial(ViewOf(p.band), ViewOf(p.target), 1, s.ExpectedPos, s.CentreRange);
     int breaths = 0;
     walk.host.onBreathe = [&](SelfSearch& running) {
         if (++breaths == 1)
