@@ -375,19 +375,9 @@ TEST_F(AutomaticWindow, DeclinedManualToolsHoldTheSearch) {
     }
 }
 
-TEST_F(AutomaticWindow, SettingsButtonShowsTheSettingsAndKeepsTheWindow) {
-    settings.immediateStart = false;
-    int shown = 0;
-    Make().ShowSettings = [&] { ++shown; };
-    TfAutomatic& w = Run();
-    Find<QToolButton>("sbSettings")->click();
-    EXPECT_EQ(shown, 1);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.Closing());
-}
-
-// A settings dialog left open before the join would stay blocked behind the modal window; the
-// button brings it back in front, taking input, and it is modeless again once closed.
+// The "Settings" button shows the settings and keeps the window. A dialog left open before the
+// join would stay blocked behind the modal window; the button brings it back in front, taking
+// input, and it is modeless again once closed.
 TEST_F(AutomaticWindow, SettingsLeftOpenBeforeTheJoinTakeInputFromTheButton) {
     settings.immediateStart = false;
     mainWindow = std::make_unique<QWidget>();
@@ -401,6 +391,8 @@ TEST_F(AutomaticWindow, SettingsLeftOpenBeforeTheJoinTakeInputFromTheButton) {
 
     Find<QToolButton>("sbSettings")->click();
     EXPECT_TRUE(settingsDialog.isVisible());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->Closing());
     EXPECT_EQ(QApplication::activeModalWidget(), &settingsDialog);
     settingsDialog.reject();
     EXPECT_EQ(settingsDialog.windowModality(), Qt::NonModal);
