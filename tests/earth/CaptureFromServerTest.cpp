@@ -7,17 +7,17 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
+#include <cstring>
 #include <filesystem>
 
 #include "LocalHttpServer.h"
-#include "ScopedEnv.h"
 #include "TileFixture.h"
-#include "TileServer.h"
 #include "app/MainWindowFixture.h"
 #include "app/MatrixDrawing.h"
 #include "app/SettingsCommands.h"
 #include "app/TavixSettings.h"
 #include "core/ProgramState.h"
+#include "earth/CapturePlan.h"
 #include "earth/ScriptedEarth.h"
 #include "earth/TGEPanel.h"
 #include "earth/TavixGE.h"
@@ -91,8 +91,8 @@ TEST_F(ServerPanel, ARefusedTemplateIsToldWithoutAnyNetwork) {
     EXPECT_TRUE(dialogs.asked[0].contains(QStringLiteral("{s}"))) << dialogs.asked[0].toStdString();
 }
 
-// The whole capture on the form with tiles from a server: the demo map when
-// KORVALEN_DEMO_MBTILES names one, otherwise the made-up world, served over HTTP. The server
+// The whole capture on the form with the real map view, its tiles from a server: the demo map
+// when KORVALEN_DEMO_MBTILES names one, otherwise the made-up world, served over HTTP. The server
 // does not say where its tiles are, so the user's zoom fixes the scale where they look.
 TEST_F(ServerPanel, TheFormCapturesTheServersTiles) {
     std::string tiles = qEnvironmentVariable("KORVALEN_DEMO_MBTILES").toStdString();
@@ -152,15 +152,31 @@ TEST_F(ServerPanel, TheFormCapturesTheServersTiles) {
     const double scale = view->Geometry().ReferenceLatitude;
     form.bbImagesClick();
     waitDrawn();
+    const ViewExtents first = view->GetViewExtents();
+    const double lonPx = (first.East - first.West) / view->Width();
+    const double latPx = (first.North - first.South) / view->Height();
     form.bbScanClick();
     ASSERT_TRUE(form.ScanCompleted);
     // From "Map" on the scale stays.
     EXPECT_EQ(view->Geometry().ReferenceLatitude, scale);
     EXPECT_EQ(view->FailedTiles(), 0u) << view->LastTileError();
-    int64_t background = 0;
-    for (int y = 0; y < result.Height(); y += 4)
+    EXPECT_EQ(result.Width(), ResultPixels(256, 2, 10));
+    // The corners lie on the first view's scale, and the map is the view's own drawing of the
+    // whole area, tiles everywhere.
+    const CalibPoints& p = state.Calibration.Points;
+    EXPECT_NEAR(p[1].Lat, first.North, 1e-9);
+    EXPECT_NEAR(p[1].Lon, first.West, 1e-9);
+    EXPECT_NEAR(p[4].Lon, first.West + result.Width() * lonPx, lonPx * 1e-3);
+    EXPECT_NEAR(p[4].Lat, first.North - result.Height() * latPx, latPx * 1e-3);
+    Bitmap direct(result.Width(), result.Height(), result.Format());
+    ASSERT_TRUE(view->RenderArea(first.North, first.West, latPx, lonPx, direct));
+    int64_t differing = 0, background = 0;
+    for (int y = 0; y < result.Height(); ++y) {
+        differing += std::memcmp(result.Row(y), direct.Row(y), result.Stride()) != 0;
         for (int x = 0; x < result.Width(); x += 4)
             background += result.PixelAt(x, y) == TileMapView::kBackground;
+    }
+    EXPECT_LE(differing, result.Height() / 50) << "rows differing";
     EXPECT_EQ(background, 0);
     if (!qEnvironmentVariableIsEmpty("KORVALEN_SCREENSHOTS"))
         BitmapAsImage(result).save(qEnvironmentVariable("KORVALEN_SCREENSHOTS") +

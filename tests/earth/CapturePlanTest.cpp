@@ -23,14 +23,12 @@ TEST(CapturePlan, PlannedPixelsFollowGridAndOverlap) {
     }
 }
 
-TEST(CapturePlan, AltitudeOfOneImageDividesByTheLongerSide) {
+// One image's altitude divides by the longer side of the grid; the area adds the steps.
+TEST(CapturePlan, AltitudeOfOneImageAndAreaMetres) {
     EXPECT_EQ(ImageAltitude(10000, 1, 1), 10000);
     EXPECT_EQ(ImageAltitude(10000, 3, 5), 2000);
     EXPECT_EQ(ImageAltitude(10001, 5, 3), 2000);
     EXPECT_EQ(ImageAltitude(10003, 2, 2), 5002);
-}
-
-TEST(CapturePlan, AreaMetres) {
     EXPECT_EQ(AreaMetres(1000, 1, 10), 1000);
     EXPECT_EQ(AreaMetres(1000, 5, 10), 4600);
     EXPECT_EQ(AreaMetres(333, 3, 0), 999);
@@ -52,15 +50,12 @@ TEST(CapturePlan, StepButtonsRoundToTheirStep) {
     }
 }
 
-TEST(CapturePlan, KeysScaleTheAltitude) {
+TEST(CapturePlan, KeysScaleTheAltitudeAndTheViewAreaItsSide) {
     EXPECT_EQ(KeyedAltitude(1000, AltitudeKey::PageUp), 1500);
     EXPECT_EQ(KeyedAltitude(1000, AltitudeKey::PageDown), 666);
     EXPECT_EQ(KeyedAltitude(1000, AltitudeKey::Up), 1100);
     EXPECT_EQ(KeyedAltitude(1000, AltitudeKey::Down), 909);
     EXPECT_EQ(KeyedAltitude(0.4, AltitudeKey::Down), 10);
-}
-
-TEST(CapturePlan, ViewArea) {
     EXPECT_EQ(ViewSideForArea(0), 256);
     EXPECT_EQ(ViewSideForArea(1), 512);
     EXPECT_EQ(ViewSideForArea(2), 1024);
@@ -112,7 +107,7 @@ TEST(CapturePlan, KindPixels) {
     EXPECT_EQ(KindPixel(6, 511, 301), (PixelPos{255, 301}));
 }
 
-TEST(CapturePlan, OverviewCells) {
+TEST(CapturePlan, OverviewAndProgressCells) {
     // 1 x 1: the cell is the snapshot.
     EXPECT_EQ(OverviewCell(0, 0, 1, 1, 512, 400, 10), (CellRect{0, 0, 512, 400}));
     EXPECT_EQ(OverviewArea(1, 1, 512, 400, 10), (CellRect{0, 0, 512, 400}));
@@ -120,9 +115,6 @@ TEST(CapturePlan, OverviewCells) {
     EXPECT_EQ(OverviewCell(0, 0, 2, 4, 512, 400, 10), (CellRect{0, 0, 128, 100}));
     EXPECT_EQ(OverviewCell(1, 3, 2, 4, 512, 400, 10), (CellRect{345, 90, 473, 190}));
     EXPECT_EQ(OverviewArea(2, 4, 512, 400, 10), (CellRect{0, 0, 473, 190}));
-}
-
-TEST(CapturePlan, ProgressCells) {
     // 3 columns in 130 pixels: (130 - 9) div 3 = 40 wide, 43 apart; 2 rows 62 high.
     EXPECT_EQ(ProgressCell(1, 1, 2, 3, 130, 130), (CellRect{1, 1, 40, 62}));
     EXPECT_EQ(ProgressCell(2, 3, 2, 3, 130, 130), (CellRect{87, 66, 126, 127}));

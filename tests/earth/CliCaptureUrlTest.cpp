@@ -4,9 +4,7 @@
 #include <sstream>
 
 #include "LocalHttpServer.h"
-#include "ScopedEnv.h"
 #include "TileFixture.h"
-#include "TileServer.h"
 #include "cli/CliCommands.h"
 #include "earth/TileMapView.h"
 #include "earth/UrlTileSource.h"

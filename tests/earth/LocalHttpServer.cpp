@@ -33,18 +33,7 @@ int OpenListener(int& port) {
 }
 
 const char* Reason(int status) {
-    switch (status) {
-        case 200:
-            return "OK";
-        case 302:
-            return "Found";
-        case 403:
-            return "Forbidden";
-        case 404:
-            return "Not Found";
-        default:
-            return "Status";
-    }
+    return status == 200 ? "OK" : status == 302 ? "Found" : status == 404 ? "Not Found" : "Status";
 }
 
 }  // namespace

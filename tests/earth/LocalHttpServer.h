@@ -3,12 +3,19 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "earth/TileSource.h"
 
 namespace korvalen::test {
 
@@ -65,5 +72,54 @@ private:
 
 // A port on 127.0.0.1 where nothing listens (taken and given back at once).
 int UnusedLocalPort();
+
+// A handler that serves the tiles of an MBTiles file as /{z}/{x}/{y}.png, 404 for others.
+inline LocalHttpServer::Handler ServeMbTiles(const std::filesystem::path& file) {
+    std::string error;
+    std::shared_ptr<TileSource> source = OpenMbTiles(file.string(), error);
+    auto mutex = std::make_shared<std::mutex>();
+    return [source, mutex](const std::string& path) {
+        int z = 0, x = 0, y = 0;
+        char tail[8] = "";
+        HttpReply reply;
+        std::vector<uint8_t> data;
+        std::string error;
+        std::lock_guard lock(*mutex);
+        if (!source || std::sscanf(path.c_str(), "/%d/%d/%d.%4s", &z, &x, &y, tail) != 4 ||
+            std::string(tail) != "png" || !source->ReadTile(z, x, y, data, error)) {
+            reply.Status = 404;
+            reply.Body = "no such tile";
+            return reply;
+        }
+        reply.Body.assign(data.begin(), data.end());
+        return reply;
+    };
+}
+
+// Sets (or with nullptr removes) an environment variable for one test and puts the old
+// value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 }  // namespace korvalen::test

@@ -8,9 +8,7 @@
 #include <thread>
 
 #include "LocalHttpServer.h"
-#include "ScopedEnv.h"
 #include "TileFixture.h"
-#include "TileServer.h"
 #include "earth/TileMapView.h"
 #include "support/TestSupport.h"
 
@@ -21,7 +19,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 using test::ScopedEnv;
-
 std::string Png(int zoom, int x, int y) {
     std::vector<uint8_t> data;
     std::string error;
@@ -82,7 +79,6 @@ TEST(TileUrlTemplate, FillingInAndTellingAddressesFromFiles) {
     for (const char* file :
          {"/home/me/tiles", "tiles.mbtiles", "C:\\maps\\a.mbtiles", "://nothing", "./x://y", ""})
         EXPECT_FALSE(LooksLikeTileUrl(file)) << file;
-    EXPECT_EQ(TileUserAgent(), "Korvalen/2.33 (+local tile cache)");
 }
 
 TEST(TileUrlTemplate, TheCacheLivesInTheXdgCacheFolder) {
@@ -213,44 +209,38 @@ TEST_F(UrlSource, AnswersThatAreNoTileAreMissingTiles) {
     }
 }
 
-TEST_F(UrlSource, ASlowServerTimesOutAndAnAbsentOneIsUnreachable) {
+// A slow server times out, an absent one is unreachable, a plain one is not taken for a secure
+// one, and one that refuses us is not taken for one that works.
+TEST_F(UrlSource, ASlowServerTimesOutAndAnAbsentOrRefusingOneIsUnreachable) {
     test::LocalHttpServer slow([](const std::string&) {
         return test::HttpReply{200, Png(1, 0, 0), "", milliseconds(20000)};
     });
-    options.Limits.Timeout = milliseconds(300);
-    auto source = Open(slow.Address() + "/{z}/{x}/{y}.png");
-    ASSERT_TRUE(source);
-    std::vector<uint8_t> data;
-    std::string error, message;
-    auto start = Clock::now();
-    EXPECT_FALSE(source->ReadTile(1, 0, 0, data, error));
-    EXPECT_LT(SecondsSince(start), 3);
-    EXPECT_NE(error.find("no answer within 0.3 s"), std::string::npos) << error;
-    EXPECT_EQ(source->State(message), TileSourceState::Unreachable);
-    EXPECT_NE(message.find("127.0.0.1"), std::string::npos) << message;
-
-    const int port = test::UnusedLocalPort();
-    auto absent = Open("http://127.0.0.1:" + std::to_string(port) + "/{z}/{x}/{y}.png");
-    ASSERT_TRUE(absent);
-    EXPECT_FALSE(absent->ReadTile(1, 0, 0, data, error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(absent->State(message), TileSourceState::Unreachable);
-
-    // Secure addresses need a secure server: a plain one is not taken for it.
     test::LocalHttpServer plain([](const std::string&) { return test::HttpReply{200, "x"}; });
-    auto secure = Open("https://127.0.0.1:" + std::to_string(plain.Port()) + "/{z}/{x}/{y}.png");
-    ASSERT_TRUE(secure);
-    EXPECT_FALSE(secure->ReadTile(1, 0, 0, data, error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(secure->State(message), TileSourceState::Unreachable) << message;
-
-    // A server that refuses us is not taken for one that works.
     test::LocalHttpServer refusing([](const std::string&) { return test::HttpReply{403, "no"}; });
-    auto refused = Open(refusing.Address() + "/{z}/{x}/{y}.png");
-    ASSERT_TRUE(refused);
-    EXPECT_FALSE(refused->ReadTile(1, 0, 0, data, error));
-    EXPECT_EQ(refused->State(message), TileSourceState::Unreachable);
-    EXPECT_NE(message.find("HTTP 403"), std::string::npos) << message;
+    options.Limits.Timeout = milliseconds(300);
+    const std::string absent = "http://127.0.0.1:" + std::to_string(test::UnusedLocalPort());
+    const std::string secure = "https://127.0.0.1:" + std::to_string(plain.Port());
+    const struct {
+        std::string server;
+        const char *inError, *inMessage;
+    } cases[] = {{slow.Address(), "no answer within 0.3 s", "127.0.0.1"},
+                 {absent, "", ""},
+                 {secure, "", ""},
+                 {refusing.Address(), "", "HTTP 403"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.server);
+        auto source = Open(c.server + "/{z}/{x}/{y}.png");
+        ASSERT_TRUE(source);
+        std::vector<uint8_t> data;
+        std::string error, message;
+        const auto start = Clock::now();
+        EXPECT_FALSE(source->ReadTile(1, 0, 0, data, error));
+        EXPECT_LT(SecondsSince(start), 3);
+        EXPECT_NE(error.find(c.inError), std::string::npos) << error;
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(source->State(message), TileSourceState::Unreachable) << message;
+        EXPECT_NE(message.find(c.inMessage), std::string::npos) << message;
+    }
 }
 
 // Closing the view while a tile is on its way from a slow server does not wait for it.

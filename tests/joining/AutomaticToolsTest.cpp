@@ -10,9 +10,9 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
-#include <random>
 
 #include "core/Settings.h"
+#include "joining/CutJoin.h"
 #include "joining/TavixAutomatic.h"
 #include "joining/TavixBandArea.h"
 #include "joining/TavixJoinMaps.h"
@@ -23,41 +23,9 @@
 namespace korvalen {
 namespace {
 
-Bitmap NoisePicture(int width, int height, unsigned seed) {
-    Bitmap picture(width, height, PixelFormat::Bits24);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int x = 0; x < 3 * width; ++x)
-            row[x] = static_cast<uint8_t>(random());
-    }
-    return picture;
-}
-
-// A horizontal join cut from one picture: the target is its columns 100..399, the new map starts
-// at picture (250, 20), so the new map lies at (150, 20) in the target and a band at BandPos
-// fits at BandPos + (150, 20).
-struct Join {
-    Join() : picture(NoisePicture(600, 400, 7)), newMap(*CopyArea(&picture, {250, 20, 500, 320})) {
-        request.NewMap = &newMap;
-        request.TargetArea = *CopyArea(&picture, {100, 0, 400, 300});
-        request.TargetRect = {100, 0, 400, 300};
-        request.JoinDirection = {-1, 0};
-        request.BandPos = {20, 100};
-        request.BandWidth = request.BandHeight = 40;
-        request.ExpectedPos = {60, 60};  // far from the truth: only the tools find it
-        request.JoinCaption = "Tavixing a2 with a1";
-        request.RowCount = 1;
-        request.ColCount = 2;
-        request.Row = 1;
-        request.Col = 2;
-        request.NeighbourRow = 1;
-        request.NeighbourCol = 1;
-    }
-    Bitmap picture;
-    Bitmap newMap;
-    JoinRequest request;
-    static constexpr Point kNewMapInTarget{150, 20};
+// Expected far from the truth: only the tools find the join.
+struct Join : test::CutJoin {
+    Join() : CutJoin({-110, -60}) {}
 };
 
 Settings ToolSettings() {
@@ -144,6 +112,7 @@ TEST_F(AutomaticTools, EachAlgorithmOpensItsToolFirst) {
         // Given up, the tool leaves the search held after scoring the start position.
         if (c.tool) {
             EXPECT_EQ(window->Search().State().PositionCount, 1) << int{c.algorithm};
+            EXPECT_TRUE(window->Search().State().Paused && !window->Closing());
         }
         QApplication::processEvents();  // the look for a tool ends
     }
@@ -236,15 +205,6 @@ TEST_F(AutomaticTools, DeclinedToolHoldsTheSearchAndItsButtonOpensItAgain) {
     EXPECT_EQ(toolsSeen, 2);
     EXPECT_TRUE(w.JoinAccepted);
     EXPECT_EQ(JoinPosition(), Join::kNewMapInTarget);
-}
-
-TEST_F(AutomaticTools, AbortedMoveLeavesTheSearchPaused) {
-    WhenOpen<TfMoveMap>([](TfMoveMap& tool) { QTest::keyClick(&tool, Qt::Key_Escape); });
-    TfAutomatic& w = Run(5);
-    ASSERT_EQ(toolsSeen, 1);
-    EXPECT_TRUE(w.Search().State().Paused);
-    EXPECT_FALSE(w.Closing());
-    EXPECT_FALSE(w.JoinAccepted);
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
-#include <random>
 
 #include "core/Settings.h"
+#include "joining/CutJoin.h"
 #include "joining/SearchDisplay.h"
 #include "joining/TavixAutomatic.h"
 #include "support/ScriptedDialogs.h"
@@ -16,38 +16,11 @@
 namespace korvalen {
 namespace {
 
-Bitmap NoisePicture(int width, int height, unsigned seed) {
-    Bitmap picture(width, height, PixelFormat::Bits24);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int x = 0; x < 3 * width; ++x)
-            row[x] = static_cast<uint8_t>(random());
-    }
-    return picture;
-}
-
-// The band of the new map fits the target exactly 3 pixels right of and 2 above the expected
+// The band of the new map fits the target exactly a pixel right of and above the expected
 // position, so the best (all 1600 hits) is found in the first ring and every later position
 // stops early.
 TEST(AutomaticWindowBound, CountersAndChartShowWhatIsKnownOfPositionsLeftEarly) {
-    const Bitmap picture = NoisePicture(600, 400, 7);
-    const Bitmap newMap = *CopyArea(&picture, {250, 20, 500, 320});
-    JoinRequest request;
-    request.NewMap = &newMap;
-    request.TargetArea = *CopyArea(&picture, {100, 0, 400, 300});
-    request.TargetRect = {100, 0, 400, 300};
-    request.JoinDirection = {-1, 0};
-    request.BandPos = {20, 100};
-    request.BandWidth = request.BandHeight = 40;
-    request.JoinAlgorithm = 1;
-    request.RowCount = 1;
-    request.ColCount = 2;
-    request.Row = 1;
-    request.Col = 2;
-    request.NeighbourRow = 1;
-    request.NeighbourCol = 1;
-    request.ExpectedPos = Point{170, 120} + Point{-1, 1};
+    test::CutJoin join({-1, 1});
     Settings settings;
     settings.language = 0;
     settings.minimumCorrelation = 90;
@@ -55,7 +28,7 @@ TEST(AutomaticWindowBound, CountersAndChartShowWhatIsKnownOfPositionsLeftEarly) 
     settings.confirmTavix = false;
     settings.previewFirst = false;
     test::ScriptedDialogs dialogs;
-    TfAutomatic window(request, settings, dialogs);
+    TfAutomatic window(join.request, settings, dialogs);
     window.Search().SetBreatheInterval(std::chrono::milliseconds(0));
     // Held well after the best was found: a timer of no interval runs at every breath.
     int breaths = 0;

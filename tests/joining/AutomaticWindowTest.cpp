@@ -13,12 +13,12 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
-#include <random>
 
 #include "app/TavixSettings.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
 #include "images/MapMatrix.h"
+#include "joining/CutJoin.h"
 #include "joining/SearchDisplay.h"
 #include "joining/TavixAutomatic.h"
 #include "support/ScriptedDialogs.h"
@@ -27,22 +27,6 @@ namespace korvalen {
 namespace {
 
 using test::ScriptedDialogs;
-
-// Random colours: a wrong band position matches a pixel now and then, the right one everywhere.
-Bitmap NoisePicture(int width, int height, unsigned seed) {
-    Bitmap picture(width, height, PixelFormat::Bits24);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int x = 0; x < 3 * width; ++x)
-            row[x] = static_cast<uint8_t>(random());
-    }
-    return picture;
-}
-
-Bitmap Cut(const Bitmap& picture, Rect rect) {
-    return *CopyArea(&picture, rect);
-}
 
 Settings WindowSettings() {
     Settings s;
@@ -58,35 +42,8 @@ Settings WindowSettings() {
     return s;
 }
 
-// A horizontal join cut from one picture: the target is columns 100..399 of it, the new map
-// starts at picture (250, 20), so the band at BandPos fits at BandPos + (150, 20) in the target.
-// With matching false the new map comes from another picture and fits nowhere.
-struct Join {
-    explicit Join(Point expectedFromTrue = {3, -2}, bool matching = true)
-        : picture(NoisePicture(600, 400, 7)),
-          newMap(Cut(matching ? picture : NoisePicture(600, 400, 8), {250, 20, 500, 320})) {
-        request.NewMap = &newMap;
-        request.TargetArea = Cut(picture, {100, 0, 400, 300});
-        request.TargetRect = {100, 0, 400, 300};
-        request.JoinDirection = {-1, 0};
-        request.BandPos = {20, 100};
-        request.BandWidth = request.BandHeight = 40;
-        request.JoinAlgorithm = 1;
-        request.JoinCaption = "Tavixing a2 (row=1 column=2) with a1 ...";
-        request.RowCount = 1;
-        request.ColCount = 2;
-        request.Row = 1;
-        request.Col = 2;
-        request.NeighbourRow = 1;
-        request.NeighbourCol = 1;
-        truePos = request.BandPos + Point{150, 20};
-        request.ExpectedPos = truePos + expectedFromTrue;
-    }
-    Bitmap picture;
-    Bitmap newMap;
-    JoinRequest request;
-    Point truePos;
-};
+using Join = test::CutJoin;
+using test::NoisePicture;
 
 class AutomaticWindow : public ::testing::Test {
 protected:
@@ -202,21 +159,33 @@ TEST_F(AutomaticWindow, EnterAndEscapeDoNothingWhileTheSearchRuns) {
     EXPECT_EQ(w.ResultPos, State().BestPos);
 }
 
-TEST_F(AutomaticWindow, BreakAsksAndOnlyYesClosesWithoutAResult) {
+// "Break" and the title bar both ask, each its own question, and only yes closes.
+TEST_F(AutomaticWindow, BreakAndTheTitleBarAskAndOnlyYesClosesWithoutAResult) {
     settings.immediateStart = false;
-    TfAutomatic& w = Run();
-    ASSERT_TRUE(State().Paused);
-    dialogs.confirmations = {false, true};
-    Find<QPushButton>("bbBreak")->click();
-    EXPECT_FALSE(w.Closing());
-    EXPECT_TRUE(State().Paused);
-    Find<QPushButton>("bbBreak")->click();
-    EXPECT_TRUE(w.Closing());
-    EXPECT_EQ(dialogs.asked, QStringList({QStringLiteral("confirm: Break current tavix"),
-                                          QStringLiteral("confirm: Break current tavix")}));
-    QTRY_VERIFY(!w.isVisible());
-    EXPECT_FALSE(w.JoinAccepted);
-    EXPECT_EQ(w.result(), QDialog::Rejected);
+    for (const bool titleBar : {false, true}) {
+        SCOPED_TRACE(titleBar ? "title bar" : "Break");
+        window.reset();
+        dialogs.asked.clear();
+        TfAutomatic& w = Run();
+        ASSERT_TRUE(State().Paused);
+        dialogs.confirmations = {false, true};
+        const auto close = [&] {
+            titleBar ? (void)w.close() : Find<QPushButton>("bbBreak")->click();
+        };
+        close();
+        EXPECT_FALSE(w.Closing());
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(State().Paused);
+        close();
+        EXPECT_TRUE(w.Closing());
+        const QString question = titleBar ? QStringLiteral("confirm: Break current tavix really")
+                                          : QStringLiteral("confirm: Break current tavix");
+        EXPECT_EQ(dialogs.asked, QStringList({question, question}));
+        QTRY_VERIFY(!w.isVisible());
+        EXPECT_FALSE(w.JoinAccepted);
+        EXPECT_TRUE(w.Search().Finished());
+        EXPECT_EQ(w.result(), QDialog::Rejected);
+    }
 }
 
 TEST_F(AutomaticWindow, BreakWhileSearchingStopsTheSearchAtOnce) {
@@ -229,22 +198,6 @@ TEST_F(AutomaticWindow, BreakWhileSearchingStopsTheSearchAtOnce) {
     EXPECT_TRUE(w.Search().Finished());
     EXPECT_FALSE(w.JoinAccepted);
     EXPECT_LE(State().PositionCount, 2);
-}
-
-TEST_F(AutomaticWindow, TitleBarCloseAsksReallyAndOnlyYesCloses) {
-    settings.immediateStart = false;
-    TfAutomatic& w = Run();
-    dialogs.confirmations = {false};
-    w.close();
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.Closing());
-    dialogs.confirmations = {true};
-    w.close();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(w.JoinAccepted);
-    EXPECT_TRUE(w.Search().Finished());
-    EXPECT_EQ(dialogs.asked, QStringList({QStringLiteral("confirm: Break current tavix really"),
-                                          QStringLiteral("confirm: Break current tavix really")}));
 }
 
 TEST_F(AutomaticWindow, ClosingAfterTheDecisionAsksNothing) {
@@ -293,71 +246,60 @@ TEST_F(AutomaticWindow, SpaceWithPreviewFirstOpensThePreviewWhenHolding) {
 
 // ---- The decision list ----------------------------------------------------------------------
 
-class DecisionList : public AutomaticWindow {
-protected:
-    void SetUp() override { settings.confirmTavix = true; }
-};
-
-TEST_F(DecisionList, OneTakesTheBest) {
-    dialogs.selections = {1};
-    TfAutomatic& w = Run();
-    ASSERT_EQ(dialogs.selectionsAsked.size(), 1u);
-    const Dialogs::Selection& asked = dialogs.selectionsAsked[0];
-    EXPECT_EQ(asked.caption, QStringLiteral("Tavix maps"));
-    EXPECT_EQ(asked.options, QStringList({QStringLiteral("Best result of 100%"),
-                                          QStringLiteral("Preview best result"),
-                                          QStringLiteral("Continue tavix")}));
-    EXPECT_EQ(asked.fontSize, 8);
-    EXPECT_EQ(asked.defaultChoice, 1);
-    EXPECT_TRUE(w.JoinAccepted);
-    EXPECT_EQ(w.ResultPos, join->truePos);
-}
-
-TEST_F(DecisionList, TwoOpensThePreviewAndHoldsWhenItIsClosed) {
-    dialogs.selections = {2};
-    TfAutomatic& w = Run();
-    ASSERT_EQ(previews.size(), 1u);
-    EXPECT_EQ(previews[0].offset, join->truePos - join->request.BandPos);
-    EXPECT_EQ(previews[0].bandCorrelation, 100);
-    EXPECT_EQ(previews[0].minCorrelation, 90);
-    EXPECT_TRUE(State().Paused);
-    EXPECT_FALSE(State().Done);
-    EXPECT_FALSE(w.Closing());
-    EXPECT_TRUE(Shown("sbContinue"));
-}
-
-TEST_F(DecisionList, TwoWithThePreviewAcceptedTakesTheBest) {
-    dialogs.selections = {2};
-    previewAnswers = {true};
-    TfAutomatic& w = Run();
-    EXPECT_TRUE(w.JoinAccepted);
-    EXPECT_EQ(w.ResultPos, join->truePos);
-}
-
-TEST_F(DecisionList, ThreeSearchesOnAndAsksAgainAtTheEnd) {
-    dialogs.selections = {3, 0};
-    TfAutomatic& w = Run();
-    ASSERT_EQ(dialogs.selectionsAsked.size(), 2u);  // at the minimum, then at the exhausted end
-    EXPECT_TRUE(State().Exhausted);
-    EXPECT_GE(State().PositionCount, State().TotalPositions);
-    EXPECT_TRUE(State().Paused);
-    EXPECT_FALSE(w.Closing());
-    EXPECT_FALSE(w.JoinAccepted);
-}
-
-TEST_F(DecisionList, ZeroHoldsWithNothingTaken) {
-    dialogs.selections = {0};
-    TfAutomatic& w = Run();
-    EXPECT_TRUE(State().Paused);
-    EXPECT_FALSE(State().Done);
-    EXPECT_FALSE(w.Closing());
-    EXPECT_FALSE(w.JoinAccepted);
+// What each answer of the list does; the engine's own test holds the search's side of it.
+TEST_F(AutomaticWindow, EachAnswerOfTheDecisionList) {
+    settings.confirmTavix = true;
+    struct Case {
+        std::deque<int> selections;
+        std::deque<bool> previewAccepted;
+        bool accepted;
+        size_t asked, previewed;
+    };
+    const Case cases[] = {
+        {{1}, {}, true, 1, 0},        // the best
+        {{2}, {false}, false, 1, 1},  // its preview, closed: held
+        {{2}, {true}, true, 1, 1},    // its preview, accepted
+        {{3, 0}, {}, false, 2, 0},    // on to the end, asked again there
+        {{0}, {}, false, 1, 0},       // held, nothing taken
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "answer " << c.selections.front());
+        window.reset();
+        previews.clear();
+        dialogs.selectionsAsked.clear();
+        dialogs.selections = c.selections;
+        previewAnswers = c.previewAccepted;
+        TfAutomatic& w = Run();
+        ASSERT_EQ(dialogs.selectionsAsked.size(), c.asked);
+        const Dialogs::Selection& asked = dialogs.selectionsAsked[0];
+        EXPECT_EQ(asked.caption, QStringLiteral("Tavix maps"));
+        EXPECT_EQ(asked.options, QStringList({QStringLiteral("Best result of 100%"),
+                                              QStringLiteral("Preview best result"),
+                                              QStringLiteral("Continue tavix")}));
+        EXPECT_EQ(asked.fontSize, 8);
+        EXPECT_EQ(asked.defaultChoice, 1);
+        EXPECT_EQ(previews.size(), c.previewed);
+        EXPECT_EQ(w.JoinAccepted, c.accepted);
+        EXPECT_EQ(w.Closing(), c.accepted);
+        if (c.accepted) {
+            EXPECT_EQ(w.ResultPos, join->truePos);
+            continue;
+        }
+        EXPECT_TRUE(State().Paused);
+        EXPECT_TRUE(Shown("sbContinue") || State().Exhausted);
+        EXPECT_EQ(State().Exhausted, c.asked == 2);
+        if (c.previewed) {
+            EXPECT_EQ(previews[0].offset, join->truePos - join->request.BandPos);
+            EXPECT_EQ(previews[0].bandCorrelation, 100);
+            EXPECT_EQ(previews[0].minCorrelation, 90);
+        }
+    }
     // Execute without confirmation asks once more, with the best only.
     dialogs.selections = {1};
     Find<QPushButton>("bbTavix")->click();
     ASSERT_EQ(dialogs.selectionsAsked.size(), 2u);
     EXPECT_EQ(dialogs.selectionsAsked[1].options.size(), 1);
-    EXPECT_TRUE(w.JoinAccepted);
+    EXPECT_TRUE(window->JoinAccepted);
 }
 
 // ---- Buttons --------------------------------------------------------------------------------
@@ -433,19 +375,9 @@ TEST_F(AutomaticWindow, DeclinedManualToolsHoldTheSearch) {
     }
 }
 
-TEST_F(AutomaticWindow, SettingsButtonShowsTheSettingsAndKeepsTheWindow) {
-    settings.immediateStart = false;
-    int shown = 0;
-    Make().ShowSettings = [&] { ++shown; };
-    TfAutomatic& w = Run();
-    Find<QToolButton>("sbSettings")->click();
-    EXPECT_EQ(shown, 1);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.Closing());
-}
-
-// A settings dialog left open before the join would stay blocked behind the modal window; the
-// button brings it back in front, taking input, and it is modeless again once closed.
+// The "Settings" button shows the settings and keeps the window. A dialog left open before the
+// join would stay blocked behind the modal window; the button brings it back in front, taking
+// input, and it is modeless again once closed.
 TEST_F(AutomaticWindow, SettingsLeftOpenBeforeTheJoinTakeInputFromTheButton) {
     settings.immediateStart = false;
     mainWindow = std::make_unique<QWidget>();
@@ -459,6 +391,8 @@ TEST_F(AutomaticWindow, SettingsLeftOpenBeforeTheJoinTakeInputFromTheButton) {
 
     Find<QToolButton>("sbSettings")->click();
     EXPECT_TRUE(settingsDialog.isVisible());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->Closing());
     EXPECT_EQ(QApplication::activeModalWidget(), &settingsDialog);
     settingsDialog.reject();
     EXPECT_EQ(settingsDialog.windowModality(), Qt::NonModal);
@@ -495,8 +429,9 @@ TEST_F(AutomaticWindow, SaysWhereTheExpectedPositionCameFrom) {
         Run();
         QLabel* label = Find<QLabel>("lEstimate");
         EXPECT_EQ(!label->isHidden(), c.text != nullptr);
-        if (c.text)
+        if (c.text) {
             EXPECT_EQ(label->text(), QString::fromLatin1(c.text));
+        }
     }
 }
 
@@ -570,20 +505,17 @@ TEST_F(AutomaticWindow, ChartMarksTheBestRedAndLeavesUnscoredWhite) {
 }
 
 TEST(ChartRenderer, DecilesGreyHundredRedUnscoredWhite) {
+    const std::vector<uint8_t> chart{0, 15, 55, 99, 100, 255, 72, 88};
+    const QColor colours[] = {{0xEE, 0xEE, 0xEE}, {0xDD, 0xDD, 0xDD}, {0x88, 0x88, 0x88},
+                              {0x00, 0x00, 0x00}, QColor(Qt::red),    QColor(Qt::white),
+                              {0x44, 0x44, 0x44}, {0x22, 0x22, 0x22}};
     ChartRenderer renderer;
     QImage image;
-    const std::vector<uint8_t> chart{0, 15, 55, 99, 100, 255, 72, 88};
     renderer.Render(chart, 4, 2, QSize(10, 10), image);
     ASSERT_EQ(image.size(), QSize(4, 2));
     EXPECT_EQ(renderer.BlockSize(), 1);
-    EXPECT_EQ(image.pixelColor(0, 0), QColor(0xEE, 0xEE, 0xEE));
-    EXPECT_EQ(image.pixelColor(1, 0), QColor(0xDD, 0xDD, 0xDD));
-    EXPECT_EQ(image.pixelColor(2, 0), QColor(0x88, 0x88, 0x88));
-    EXPECT_EQ(image.pixelColor(3, 0), QColor(0x00, 0x00, 0x00));
-    EXPECT_EQ(image.pixelColor(0, 1), QColor(Qt::red));
-    EXPECT_EQ(image.pixelColor(1, 1), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(2, 1), QColor(0x44, 0x44, 0x44));
-    EXPECT_EQ(image.pixelColor(3, 1), QColor(0x22, 0x22, 0x22));
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(image.pixelColor(i % 4, i / 4), colours[i]) << int{chart[i]};
 }
 
 TEST(ChartRenderer, LargeChartsShowTheHighestValueOfEachBlock) {
@@ -603,6 +535,13 @@ TEST(ChartRenderer, LargeChartsShowTheHighestValueOfEachBlock) {
     EXPECT_EQ(image.pixelColor(1, 0), QColor(Qt::white));
 }
 
+// The colour at the middle of cell (r, c) of an overview of rows x cols cells, 3 pixels apart.
+QColor CellCentre(const QImage& overview, int rows, int cols, int r, int c) {
+    const int cw = (overview.width() - 3 * cols) / cols;
+    const int ch = (overview.height() - 3 * rows) / rows;
+    return overview.pixelColor((c - 1) * (cw + 3) + 1 + cw / 2, (r - 1) * (ch + 3) + 1 + ch / 2);
+}
+
 TEST_F(AutomaticWindow, OverviewColoursTheJoinFromTheMatrix) {
     MapMatrix matrix;
     ASSERT_TRUE(matrix.NewMatrix(2, 3));
@@ -614,42 +553,24 @@ TEST_F(AutomaticWindow, OverviewColoursTheJoinFromTheMatrix) {
     join->request.ColCount = 3;
     settings.immediateStart = false;
     Make().Matrix = &matrix;
-    TfAutomatic& w = Run();
-    const QImage overview = w.OverviewImage();
+    const QImage overview = Run().OverviewImage();
     ASSERT_FALSE(overview.isNull());
-    const int cw = (overview.width() - 9) / 3;
-    const int ch = (overview.height() - 6) / 2;
-    const auto centre = [&](int r, int c) {
-        return overview.pixelColor((c - 1) * (cw + 3) + 1 + cw / 2,
-                                   (r - 1) * (ch + 3) + 1 + ch / 2);
-    };
-    EXPECT_EQ(centre(1, 1), QColor(Qt::blue));
-    EXPECT_EQ(centre(1, 2), QColor(0, 128, 0));
-    EXPECT_EQ(centre(2, 2), QColor(Qt::red));
-    EXPECT_EQ(centre(2, 3), QColor(Qt::white));
+    EXPECT_EQ(CellCentre(overview, 2, 3, 1, 1), QColor(Qt::blue));
+    EXPECT_EQ(CellCentre(overview, 2, 3, 1, 2), QColor(0, 128, 0));
+    EXPECT_EQ(CellCentre(overview, 2, 3, 2, 2), QColor(Qt::red));
+    EXPECT_EQ(CellCentre(overview, 2, 3, 2, 3), QColor(Qt::white));
+    const int cw = (overview.width() - 9) / 3, ch = (overview.height() - 6) / 2;
     EXPECT_EQ(overview.pixelColor(2 * (cw + 3) + 1, ch + 3 + 1 + ch / 2), QColor(Qt::black));
-}
 
-TEST_F(AutomaticWindow, OverviewWithoutTheMatrixTakesEarlierCellsAsJoined) {
-    join->request.RowCount = 2;
-    join->request.ColCount = 2;
-    join->request.Row = 2;
+    // Without the matrix the cells before the joining one count as joined.
+    window.reset();
+    join->request.RowCount = join->request.ColCount = join->request.Row = 2;
     join->request.Col = 1;
-    join->request.NeighbourRow = 1;
-    join->request.NeighbourCol = 1;
-    settings.immediateStart = false;
-    TfAutomatic& w = Run();
-    const QImage overview = w.OverviewImage();
-    const int cw = (overview.width() - 6) / 2;
-    const int ch = (overview.height() - 6) / 2;
-    const auto centre = [&](int r, int c) {
-        return overview.pixelColor((c - 1) * (cw + 3) + 1 + cw / 2,
-                                   (r - 1) * (ch + 3) + 1 + ch / 2);
-    };
-    EXPECT_EQ(centre(1, 1), QColor(0, 128, 0));
-    EXPECT_EQ(centre(1, 2), QColor(Qt::blue));
-    EXPECT_EQ(centre(2, 1), QColor(Qt::red));
-    EXPECT_EQ(centre(2, 2), QColor(Qt::white));
+    const QImage guessed = Run().OverviewImage();
+    EXPECT_EQ(CellCentre(guessed, 2, 2, 1, 1), QColor(0, 128, 0));
+    EXPECT_EQ(CellCentre(guessed, 2, 2, 1, 2), QColor(Qt::blue));
+    EXPECT_EQ(CellCentre(guessed, 2, 2, 2, 1), QColor(Qt::red));
+    EXPECT_EQ(CellCentre(guessed, 2, 2, 2, 2), QColor(Qt::white));
 }
 
 TEST_F(AutomaticWindow, TakesTheMainWindowsPlaceAndScrollsTowardTheOverlap) {

@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "core/Settings.h"
 #include "joining/TavixBandArea.h"
@@ -157,35 +158,26 @@ TEST(BandAreaWindow, UpDownsSizeTheBandFromItsLeftAndTop) {
 TEST(BandAreaWindow, AcceptAbortAndClosing) {
     QWidget caller;
     caller.setGeometry(100, 80, 1000, 800);
-    {
-        BandWindow w(&caller);
-        EXPECT_EQ(w.form->geometry(), QRect(150, 130, 900, 700));
-        EXPECT_TRUE(w.form->Accepted());  // before any choice
-        QTimer::singleShot(0, w.form.get(), [&] {
-            QTest::keyClick(w.form.get(), Qt::Key_Home);
-            w.Button("sbOK")->click();
-        });
-        EXPECT_EQ(w.form->exec(), QDialog::Accepted);
-        EXPECT_TRUE(w.form->Accepted());
-        EXPECT_EQ(w.form->BandRect(), (Rect{90, 200, 140, 250}));
-    }
-    {
+    BandWindow placed(&caller);
+    EXPECT_EQ(placed.form->geometry(), QRect(150, 130, 900, 700));
+    EXPECT_TRUE(placed.form->Accepted());  // before any choice
+    QTimer::singleShot(0, placed.form.get(), [&] {
+        QTest::keyClick(placed.form.get(), Qt::Key_Home);
+        placed.Button("sbOK")->click();
+    });
+    EXPECT_EQ(placed.form->exec(), QDialog::Accepted);
+    EXPECT_TRUE(placed.form->Accepted());
+    EXPECT_EQ(placed.form->BandRect(), (Rect{90, 200, 140, 250}));
+    // Abort and Escape decline; the title bar is no "Abort".
+    const std::pair<std::function<void(BandWindow&)>, bool> ways[] = {
+        {[](BandWindow& w) { w.Button("sbAbort")->click(); }, false},
+        {[](BandWindow& w) { QTest::keyClick(w.form.get(), Qt::Key_Escape); }, false},
+        {[](BandWindow& w) { w.form->close(); }, true}};
+    for (const auto& [close, accepted] : ways) {
         BandWindow w;
-        QTimer::singleShot(0, w.form.get(), [&] { w.Button("sbAbort")->click(); });
-        EXPECT_EQ(w.form->exec(), QDialog::Rejected);
-        EXPECT_FALSE(w.form->Accepted());
-    }
-    {
-        BandWindow w;
-        QTimer::singleShot(0, w.form.get(), [&] { w.form->close(); });
+        QTimer::singleShot(0, w.form.get(), [&, close = close] { close(w); });
         w.form->exec();
-        EXPECT_TRUE(w.form->Accepted());  // the title bar is no "Abort"
-    }
-    {
-        BandWindow w;
-        QTimer::singleShot(0, w.form.get(), [&] { QTest::keyClick(w.form.get(), Qt::Key_Escape); });
-        w.form->exec();
-        EXPECT_FALSE(w.form->Accepted());
+        EXPECT_EQ(w.form->Accepted(), accepted);
     }
 }
 

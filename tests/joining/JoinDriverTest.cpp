@@ -113,6 +113,12 @@ protected:
         s.preferredAlgorithm = 1;
         savedName = "old-result.bmp";
     }
+    // Starts a run that answers the driver's selections and questions from these lists.
+    void Start(std::deque<int> selections, std::deque<bool> confirmations = {}) {
+        host.selectAnswers = std::move(selections);
+        host.confirmAnswers = std::move(confirmations);
+        driver.StartJoining();
+    }
     const SearchCall& CallFor(int row, int col) const {
         for (const SearchCall& call : host.searches)
             if (call.request.Row == row && call.request.Col == col)
@@ -163,8 +169,7 @@ TEST_F(JoinDriverTest, TheAlgorithmQuestionOffersFiveOptionsAndCancelChangesNoth
     FillMatrix(matrix, 1, 2, 40, 30);
     state.settings.preferredAlgorithm = 4;
     state.ResultUnsaved = true;
-    host.selectAnswers = {0};
-    driver.StartJoining();
+    Start({0});
 
     ASSERT_EQ(host.selections.size(), 1u);
     const JoinSelection& s = host.selections[0];
@@ -237,9 +242,7 @@ TEST_F(JoinDriverTest, OneRowJoinsHorizontallyFromTheOverlapsFound) {
 TEST_F(JoinDriverTest, TheBandCentreStaysAtTheBandLengthWhileTheOverlapIsBelowTwice) {
     FillMatrix(matrix, 1, 2, 200, 100);
     state.settings.SearchBandAlong = 30;
-    host.selectAnswers = {1};
-    host.confirmAnswers = {false};
-    driver.StartJoining();
+    Start({1}, {false});
     // 2 x 30 > 50: cx = 30. The band's centre lies 50 - 30 pixels left of the neighbour's
     // right edge: ExpectedPos = (100 - 50 + 30 - 15, 50 - 10).
     EXPECT_EQ(CallFor(1, 2).request.ExpectedPos, (Point{65, 40}));
@@ -293,9 +296,7 @@ TEST_F(JoinDriverTest, LaterRowsPredictFromTheVerticalJoinsAlreadyFound) {
         {{1, 2}, {160, 3}},  {{1, 3}, {330, -2}}, {{2, 1}, {5, 78}},    {{2, 2}, {170, 75}},
         {{2, 3}, {333, 75}}, {{3, 1}, {4, 150}},  {{3, 2}, {171, 160}}, {{3, 3}, {335, 170}}};
     SearchFindsTruth(truth);
-    host.selectAnswers = {1};
-    host.confirmAnswers = {true};
-    driver.StartJoining();
+    Start({1}, {true});
 
     for (const auto& [cell, p] : truth) {
         EXPECT_EQ(matrix.At(cell.first, cell.second)->X, p.x);
@@ -317,9 +318,7 @@ TEST_F(JoinDriverTest, TheTargetAreaIsTheFacingHalfOfTheNeighbour) {
     unsigned seed = 1;
     for (tSingleMap& cell : matrix)
         cell.Bitmap = std::make_unique<Bitmap>(test::MakeTestPicture(41, 31, seed++));
-    host.selectAnswers = {1};
-    host.confirmAnswers = {false};
-    driver.StartJoining();
+    Start({1}, {false});
 
     auto expectArea = [&](const SearchCall& call, const tSingleMap& neighbour, Rect rect) {
         EXPECT_EQ(call.request.TargetRect, rect);
@@ -339,9 +338,7 @@ TEST_F(JoinDriverTest, TheTargetAreaIsTheFacingHalfOfTheNeighbour) {
 
 TEST_F(JoinDriverTest, OnlyTheTwoCellsOfTheJoinAreFlaggedAndOnlyDuringTheSearch) {
     FillMatrix(matrix, 2, 2, 60, 40);
-    host.selectAnswers = {1};
-    host.confirmAnswers = {false};
-    driver.StartJoining();
+    Start({1}, {false});
     ASSERT_EQ(host.searches.size(), 3u);
     for (const SearchCall& call : host.searches) {
         EXPECT_TRUE(call.joiningFlagged);
@@ -420,8 +417,7 @@ TEST_F(JoinDriverTest, ANotAcceptedJoinStopsTheRunAndKeepsEarlierJoins) {
 TEST_F(JoinDriverTest, AMissingMapStopsTheRunWithoutASearch) {
     FillMatrix(matrix, 1, 3, 64, 48);
     matrix.At(1, 2)->Bitmap.reset();
-    host.selectAnswers = {1};
-    driver.StartJoining();
+    Start({1});
     EXPECT_TRUE(host.searches.empty());
     EXPECT_TRUE(matrix.At(1, 1)->Joined);
     EXPECT_FALSE(matrix.At(1, 2)->Joined);
@@ -431,9 +427,7 @@ TEST_F(JoinDriverTest, AMissingMapStopsTheRunWithoutASearch) {
 TEST_F(JoinDriverTest, AnsweringNoToThePauseQuestionStops) {
     FillMatrix(matrix, 2, 2, 64, 48);
     state.settings.pauseAfter = true;
-    host.selectAnswers = {1};
-    host.confirmAnswers = {true, false};
-    driver.StartJoining();
+    Start({1}, {true, false});
     EXPECT_EQ(host.searches.size(), 2u);
     EXPECT_EQ(host.confirms, (std::vector<std::string>{kPauseQuestion, kPauseQuestion}));
     EXPECT_EQ(driver.JoinedCount, 3);
@@ -449,9 +443,7 @@ TEST_F(JoinDriverTest, AnsweringNoToThePauseQuestionStops) {
 
 TEST_F(JoinDriverTest, DecliningTheRestartChangesNothingButStillOffersTheResult) {
     FillMatrix(matrix, 1, 3, 64, 48);
-    host.selectAnswers = {1};
-    host.confirmAnswers = {false};
-    driver.StartJoining();
+    Start({1}, {false});
     ASSERT_EQ(driver.JoinedCount, 3);
     const int x3 = matrix.At(1, 3)->X;
 
@@ -480,14 +472,11 @@ TEST_F(JoinDriverTest, DecliningTheRestartChangesNothingButStillOffersTheResult)
 
 TEST_F(JoinDriverTest, ARestartDiscardsTheJoinsAndAsksForTheAlgorithmAgain) {
     FillMatrix(matrix, 1, 3, 64, 48);
-    host.selectAnswers = {1};
-    host.confirmAnswers = {false};
-    driver.StartJoining();
+    Start({1}, {false});
     host.changedCells.clear();
 
     // Restart confirmed, then the algorithm question cancelled: nothing is placed any more.
-    host.selectAnswers = {1, 0};
-    driver.StartJoining();
+    Start({1, 0});
     for (const tSingleMap& cell : matrix) {
         EXPECT_FALSE(cell.Joined);
         EXPECT_EQ(cell.Correlation, 0);

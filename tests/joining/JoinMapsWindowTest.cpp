@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "core/Settings.h"
 #include "joining/TavixJoinMaps.h"
@@ -123,32 +124,27 @@ TEST(JoinMapsWindow, TavixAfterJoinClosesOnTheSecondClick) {
     EXPECT_EQ(w.form->BandPosition(), (Point{350, 550}));
 }
 
+// Cancel declines a placed band, the title bar keeps it as the last click left it.
 TEST(JoinMapsWindow, CancelAndTheTitleBar) {
-    {
+    const std::pair<std::function<void(JoinWindow&)>, bool> ways[] = {
+        {[](JoinWindow& w) { w.Button("bbBreak")->click(); }, false},
+        {[](JoinWindow& w) { w.form->close(); }, true}};
+    for (const auto& [close, accepted] : ways) {
         JoinWindow w(false);
-        QTimer::singleShot(0, w.form.get(), [&] {
+        QTimer::singleShot(0, w.form.get(), [&, close = close] {
             w.Click(QPoint(410, 300));
             w.Click(QPoint(200, 100));
-            w.Button("bbBreak")->click();
+            close(w);
         });
-        EXPECT_EQ(w.form->exec(), QDialog::Rejected);
-        EXPECT_FALSE(w.form->Accepted());
+        const int result = w.form->exec();
+        EXPECT_EQ(w.form->Accepted(), accepted);
+        if (!accepted) {
+            EXPECT_EQ(result, QDialog::Rejected);
+        }
     }
-    {
-        JoinWindow w(false);
-        QTimer::singleShot(0, w.form.get(), [&] {
-            w.Click(QPoint(410, 300));
-            w.Click(QPoint(200, 100));
-            w.form->close();
-        });
-        w.form->exec();
-        EXPECT_TRUE(w.form->Accepted());  // as the last click left it
-    }
-    {
-        JoinWindow w(false);
-        QTimer::singleShot(0, w.form.get(), [&] { QTest::keyClick(w.form.get(), Qt::Key_Escape); });
-        EXPECT_EQ(w.form->exec(), QDialog::Rejected);
-    }
+    JoinWindow w(false);
+    QTimer::singleShot(0, w.form.get(), [&] { QTest::keyClick(w.form.get(), Qt::Key_Escape); });
+    EXPECT_EQ(w.form->exec(), QDialog::Rejected);
 }
 
 TEST(JoinMapsWindow, ScrolledTowardTheBand) {

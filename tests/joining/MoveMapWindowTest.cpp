@@ -9,6 +9,7 @@
 
 #include "core/Settings.h"
 #include "images/BitmapOps.h"
+#include "joining/CutJoin.h"
 #include "joining/TavixMoveMap.h"
 #include "joining/ToolPicture.h"
 #include "support/TestSupport.h"
@@ -16,19 +17,7 @@
 namespace korvalen {
 namespace {
 
-// An 8-bit picture of standard-palette indices whose neighbours rarely share their red.
-Bitmap NoiseWorld(int width, int height, uint32_t seed) {
-    Bitmap world(width, height, PixelFormat::Bits8);
-    uint32_t state = seed;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = world.Row(y);
-        for (int x = 0; x < width; ++x) {
-            state = state * 1664525u + 1013904223u;
-            row[x] = static_cast<uint8_t>(state >> 24);
-        }
-    }
-    return world;
-}
+using test::NoiseWorld;
 
 // A 200 x 150 target and a 120 x 150 half that fits it at offset (170, 0); margin (0, 15).
 struct MoveWindow {
@@ -226,38 +215,31 @@ TEST(MoveMapWindow, DraggingTheMap) {
     EXPECT_EQ(w.Offset(), (Point{165, 3}));
 }
 
+// "Best" hands back the best placement, "Actual" the current one; Abort and the title bar
+// hand back nothing.
 TEST(MoveMapWindow, BestActualAndAbort) {
-    {
-        MoveWindow w;
+    struct Case {
+        const char* button;  // nullptr: the title bar
+        Point start, offset;
+        bool accepted;
+    };
+    const Case cases[] = {{"sbOK", {170, 0}, {170, 0}, true},
+                          {"sbActOK", {170, 0}, {160, 0}, true},
+                          {"sbAbort", {180, 4}, {180, 4}, false},
+                          {nullptr, {170, 0}, {170, 0}, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button ? c.button : "title bar");
+        MoveWindow w(c.start);
         QTimer::singleShot(0, w.form.get(), [&] {
-            QTest::keyClick(w.form.get(), Qt::Key_Home);
-            w.Button("sbOK")->click();
+            if (c.accepted)
+                QTest::keyClick(w.form.get(), Qt::Key_Home);
+            c.button ? w.Button(c.button)->click() : (void)w.form->close();
         });
-        EXPECT_EQ(w.form->exec(), QDialog::Accepted);
-        EXPECT_TRUE(w.form->Accepted());
-        EXPECT_EQ(w.form->MoveOffset(), (Point{170, 0}));
-    }
-    {
-        MoveWindow w;
-        QTimer::singleShot(0, w.form.get(), [&] {
-            QTest::keyClick(w.form.get(), Qt::Key_Home);
-            w.Button("sbActOK")->click();
-        });
-        EXPECT_EQ(w.form->exec(), QDialog::Accepted);
-        EXPECT_EQ(w.form->MoveOffset(), (Point{160, 0}));
-    }
-    {
-        MoveWindow w({180, 4});
-        QTimer::singleShot(0, w.form.get(), [&] { w.Button("sbAbort")->click(); });
-        EXPECT_EQ(w.form->exec(), QDialog::Rejected);
-        EXPECT_FALSE(w.form->Accepted());
-        EXPECT_EQ(w.form->MoveOffset(), (Point{180, 4}));
-    }
-    {
-        MoveWindow w;
-        QTimer::singleShot(0, w.form.get(), [&] { w.form->close(); });
-        w.form->exec();
-        EXPECT_FALSE(w.form->Accepted());
+        EXPECT_EQ(w.form->exec(), c.accepted ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(w.form->Accepted(), c.accepted);
+        if (c.button) {
+            EXPECT_EQ(w.form->MoveOffset(), c.offset);
+        }
     }
 }
 

@@ -10,10 +10,11 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cstdlib>
-#include <random>
+#include <functional>
 
 #include "core/Settings.h"
 #include "images/PixelConvert.h"
+#include "joining/CutJoin.h"
 #include "joining/OverlapCorrelation.h"
 #include "joining/SearchDisplay.h"
 #include "joining/TavixPreview.h"
@@ -22,14 +23,7 @@ namespace korvalen {
 namespace {
 
 Bitmap NoisePicture(int width, int height, unsigned seed) {
-    Bitmap picture(width, height, PixelFormat::Bits24);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int x = 0; x < 3 * width; ++x)
-            row[x] = static_cast<uint8_t>(random());
-    }
-    return ConvertPixelFormat(picture, PixelFormat::Bits8);
+    return ConvertPixelFormat(test::NoisePicture(width, height, seed), PixelFormat::Bits8);
 }
 
 constexpr const char* kTotal97 =
@@ -86,30 +80,19 @@ protected:
     }
 };
 
-TEST_F(PreviewWindow, TotalCorrelationDividesByTheOverlapWithBothFarEdges) {
+// The total itself (50 x 600 agree, divided by 51 x 601) is the engine's; the window shows it.
+TEST_F(PreviewWindow, CaptionShowsTheTotalAndTheOverlapIsFramedRedTwoPixelsWide) {
     TfTavixPreview preview(request, settings);
     preview.FormActivate();
-    // 50 x 600 pixels agree; 30000 x 100 / (51 x 601) = 97.87.
     EXPECT_EQ(preview.TotalCorrelation(), 97);
-    EXPECT_EQ(preview.CaptionText(), QString::fromLatin1(kTotal97));
     EXPECT_EQ(Find<QLabel>(preview, "stCaption")->text(), QString::fromLatin1(kTotal97));
     EXPECT_FALSE(preview.OverlapHidden());
     EXPECT_EQ(Find<QToolButton>(preview, "sbOverlap")->text(), QStringLiteral("Hide overlap"));
-    EXPECT_EQ(preview.Preview().Width(), 650);
-    EXPECT_EQ(preview.Preview().Height(), 600);
-}
-
-TEST_F(PreviewWindow, OverlapIsFramedRedTwoPixelsWide) {
-    TfTavixPreview preview(request, settings);
-    preview.FormActivate();
     const QImage shown = Find<FramedPicture>(preview, "iPreview")->Rendered();
     ASSERT_EQ(shown.size(), QSize(650, 600));
-    for (int y : {10, 300, 590}) {
-        EXPECT_EQ(shown.pixelColor(349, y), QColor(Qt::red)) << y;
-        EXPECT_EQ(shown.pixelColor(350, y), QColor(Qt::red)) << y;
-        EXPECT_EQ(shown.pixelColor(399, y), QColor(Qt::red)) << y;
-        EXPECT_EQ(shown.pixelColor(400, y), QColor(Qt::red)) << y;
-    }
+    for (int y : {10, 300, 590})
+        for (int x : {349, 350, 399, 400})
+            EXPECT_EQ(shown.pixelColor(x, y), QColor(Qt::red)) << x << "," << y;
     EXPECT_EQ(shown.pixelColor(375, 0), QColor(Qt::red));
     // Outside the frame the picture is the map's.
     const Rgb m = map.PixelAt(100, 300);
@@ -146,23 +129,15 @@ TEST_F(PreviewWindow, WithoutTotalTheBandCaptionAndACleanPictureThenSpaceCompute
 }
 
 TEST_F(PreviewWindow, EnterAcceptsEscapeAndClosingDoNot) {
-    {
+    const std::pair<std::function<void(TfTavixPreview&)>, bool> ways[] = {
+        {[](TfTavixPreview& p) { QTest::keyClick(&p, Qt::Key_Return); }, true},
+        {[](TfTavixPreview& p) { QTest::keyClick(&p, Qt::Key_Escape); }, false},
+        {[](TfTavixPreview& p) { p.close(); }, false}};
+    for (const auto& [close, accepted] : ways) {
         TfTavixPreview preview(request, settings);
-        QTimer::singleShot(0, &preview, [&] { QTest::keyClick(&preview, Qt::Key_Return); });
-        EXPECT_EQ(preview.exec(), QDialog::Accepted);
-        EXPECT_TRUE(preview.Accepted);
-    }
-    {
-        TfTavixPreview preview(request, settings);
-        QTimer::singleShot(0, &preview, [&] { QTest::keyClick(&preview, Qt::Key_Escape); });
-        EXPECT_EQ(preview.exec(), QDialog::Rejected);
-        EXPECT_FALSE(preview.Accepted);
-    }
-    {
-        TfTavixPreview preview(request, settings);
-        QTimer::singleShot(0, &preview, [&] { preview.close(); });
-        preview.exec();
-        EXPECT_FALSE(preview.Accepted);
+        QTimer::singleShot(0, &preview, [&, close = close] { close(preview); });
+        EXPECT_EQ(preview.exec(), accepted ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(preview.Accepted, accepted);
     }
 }
 
@@ -178,7 +153,16 @@ TEST_F(PreviewWindow, PopupItemsCarryTheirKeys) {
     EXPECT_TRUE(preview.Accepted);
 }
 
-TEST_F(PreviewWindow, WithoutAMapItShowsNothingAndCanOnlyBeClosed) {
+TEST_F(PreviewWindow, WithoutAMapOrTargetItShowsNothingAndCanOnlyBeClosed) {
+    Bitmap empty;
+    request.target = &empty;
+    TfTavixPreview noTarget(request, settings);
+    noTarget.FormActivate();
+    EXPECT_TRUE(noTarget.Preview().IsEmpty());
+    noTarget.sbOKClick();
+    EXPECT_FALSE(noTarget.Accepted);
+
+    request.target = &target;
     request.map = nullptr;
     TfTavixPreview preview(request, settings);
     preview.show();
@@ -189,19 +173,8 @@ TEST_F(PreviewWindow, WithoutAMapItShowsNothingAndCanOnlyBeClosed) {
     QTest::keyClick(&preview, Qt::Key_Return);
     QTest::keyClick(&preview, Qt::Key_Space);
     EXPECT_TRUE(preview.isVisible());
-    EXPECT_FALSE(preview.Accepted);
     QTest::keyClick(&preview, Qt::Key_Escape);
     EXPECT_FALSE(preview.isVisible());
-    EXPECT_FALSE(preview.Accepted);
-}
-
-TEST_F(PreviewWindow, WithoutATargetItShowsNothing) {
-    Bitmap empty;
-    request.target = &empty;
-    TfTavixPreview preview(request, settings);
-    preview.FormActivate();
-    EXPECT_TRUE(preview.Preview().IsEmpty());
-    preview.sbOKClick();
     EXPECT_FALSE(preview.Accepted);
 }
 

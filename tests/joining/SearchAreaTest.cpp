@@ -42,43 +42,40 @@ TEST(SearchFactors, OrdinaryFromTheSettingGridAlongTheJoin) {
     }
 }
 
-TEST(FitSearchArea, CentredAreaInsideTheTarget) {
-    const SearchGeometry g = FitSearchArea({100, 100}, 50, 50, {2, 2}, 400, 400);
-    EXPECT_EQ(g.area, (Rect{75, 75, 175, 175}));
-    EXPECT_EQ(g.centres, (PositionRange{100, 100, 150, 150}));
-    EXPECT_EQ(g.expectedPos, (Point{100, 100}));
-    EXPECT_EQ(g.totalPositions, 51 * 51);
-}
-
-TEST(FitSearchArea, FactorsAndOddBandSizes) {
-    // hw = 25, hh = 10: reach x = 25 * 5 / 2 + 25 = 87, reach y = 10 * 1 / 2 + 10 = 15.
-    const SearchGeometry g = FitSearchArea({200, 100}, 51, 21, {5, 1}, 1000, 1000);
-    EXPECT_EQ(g.area, (Rect{225 - 87, 110 - 15, 225 + 87, 110 + 15}));
-    EXPECT_EQ(g.centres, (PositionRange{225 - 62, 110 - 5, 225 + 62, 110 + 5}));
-    EXPECT_EQ(g.expectedPos, (Point{200, 100}));
-    EXPECT_EQ(g.totalPositions, 125 * 11);
-}
-
-TEST(FitSearchArea, AreaBeyondTheLeftEdgeMovesRightAndTakesTheExpectedPositionAlong) {
-    // A 40-pixel band centred 10 pixels from the left edge: the area reaches 30 pixels beyond.
-    const SearchGeometry g = FitSearchArea({-10, 100}, 40, 40, {2, 2}, 300, 300);
-    EXPECT_EQ(g.area, (Rect{0, 80, 80, 160}));
-    EXPECT_EQ(g.centres, (PositionRange{20, 100, 60, 140}));
-    EXPECT_EQ(g.expectedPos, (Point{20, 100}));  // centre moved from 10 to 40
-}
-
-TEST(FitSearchArea, AreaBeyondTheFarEdgesMovesBack) {
-    const SearchGeometry g = FitSearchArea({270, 285}, 40, 40, {2, 2}, 300, 320);
-    EXPECT_EQ(g.area, (Rect{220, 240, 300, 320}));
-    EXPECT_EQ(g.expectedPos, (Point{240, 260}));
-}
-
-TEST(FitSearchArea, AreaLargerThanTheTargetKeepsItsNearEdgesAtZero) {
-    for (Point expected : {Point{-50, -50}, Point{10, 5}, Point{200, 200}}) {
-        const SearchGeometry g = FitSearchArea(expected, 40, 40, {2, 2}, 60, 30);
-        EXPECT_EQ(g.area, (Rect{0, 0, 80, 80})) << expected.x;
-        EXPECT_EQ(g.expectedPos, (Point{20, 20}));
+// The area reaches (band / 2) x factor / 2 beyond the band on each side and is moved inside the
+// target, taking the expected position along; an area larger than the target starts at 0.
+TEST(FitSearchArea, AreasAreCentredAndMovedInsideTheTarget) {
+    struct Row {
+        Point expected, band;
+        SearchFactors factors;
+        Point target;
+        Rect area;
+        PositionRange centres;
+        Point fitted;
+    };
+    const Row rows[] = {
+        {{100, 100}, {50, 50}, {2, 2}, {400, 400}, {75, 75, 175, 175}, {100, 100, 150, 150}, {}},
+        // hw = 25, hh = 10: reach x = 25 * 5 / 2 + 25 = 87, reach y = 10 * 1 / 2 + 10 = 15.
+        {{200, 100}, {51, 21}, {5, 1}, {900, 900}, {138, 95, 312, 125}, {163, 105, 287, 115}, {}},
+        // Centred 10 pixels from the left edge the area reaches 30 pixels beyond it.
+        {{-10, 100}, {40, 40}, {2, 2}, {300, 300}, {0, 80, 80, 160}, {20, 100, 60, 140}, {20, 100}},
+        {{-50, -50}, {40, 40}, {2, 2}, {60, 30}, {0, 0, 80, 80}, {20, 20, 60, 60}, {20, 20}},
+        {{10, 5}, {40, 40}, {2, 2}, {60, 30}, {0, 0, 80, 80}, {20, 20, 60, 60}, {20, 20}},
+        {{200, 200}, {40, 40}, {2, 2}, {60, 30}, {0, 0, 80, 80}, {20, 20, 60, 60}, {20, 20}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << "expected " << r.expected.x << "," << r.expected.y);
+        const SearchGeometry g =
+            FitSearchArea(r.expected, r.band.x, r.band.y, r.factors, r.target.x, r.target.y);
+        EXPECT_EQ(g.area, r.area);
+        EXPECT_EQ(g.centres, r.centres);
+        // {}: inside the target the expected position stays.
+        EXPECT_EQ(g.expectedPos, r.fitted == Point{} ? r.expected : r.fitted);
+        EXPECT_EQ(g.totalPositions, r.centres.Count());
     }
+    const SearchGeometry far = FitSearchArea({270, 285}, 40, 40, {2, 2}, 300, 320);
+    EXPECT_EQ(far.area, (Rect{220, 240, 300, 320}));
+    EXPECT_EQ(far.expectedPos, (Point{240, 260}));
 }
 
 TEST(FitSearchArea, HostileValuesStayBounded) {

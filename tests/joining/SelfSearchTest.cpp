@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <random>
 
 #include "core/Settings.h"
-#include "images/MapFiles.h"
+#include "joining/CutJoin.h"
 
 namespace korvalen {
 namespace {
@@ -73,9 +72,7 @@ SearchSettings TestSettings() {
     return s;
 }
 
-Bitmap Cut(const Bitmap& picture, Rect rect) {
-    return *CopyArea(&picture, rect);
-}
+using test::Cut;
 
 // A join cut from one picture: the target is columns 100..399 of it, the new map starts at
 // picture (250, 30), so a band at BandPos fits at BandPos + (150, 30) in the target.
@@ -176,22 +173,6 @@ TEST(SelfSearchRun, ContinueSearchZeroGoesToTheEndThenOffersTheDecision) {
     EXPECT_EQ(join.search->Chart()[(c.y - s.CentreRange.top) * join.search->ChartWidth() + c.x -
                                    s.CentreRange.left],
               100);
-}
-
-TEST(SelfSearchRun, DecidingAtTheMinimumStopsThereAndRefines) {
-    Join join(NoisePicture(), {20, 150}, 40, {3, -2}, [] {
-        SearchSettings s = TestSettings();
-        s.continueSearch = 2;
-        return s;
-    }());
-    join.host.answers = {1};
-    join.Run();
-    const SearchState& s = join.State();
-    EXPECT_LT(s.PositionCount, s.TotalPositions);
-    EXPECT_EQ(s.PositionCount, s.PositionCountAtBest);
-    EXPECT_EQ(s.RingRadius, 3);
-    EXPECT_GT(join.search->ScoreCount(), s.PositionCount);  // the refinement ran
-    EXPECT_EQ(join.search->Result().ResultPos, join.truePos);
 }
 
 TEST(SelfSearchRun, PreviewAtTheMinimumAcceptsOrLetsTheSideFinish) {
@@ -451,9 +432,14 @@ TEST(SelfSearchDecision, EachAnswerOfTheSelection) {
         join->Run();
         return join;
     };
+    // Taken at the minimum: the search stops there and refines around it.
     const auto take = run({1}, {});
     EXPECT_TRUE(take->search->Result().JoinAccepted);
     EXPECT_EQ(take->search->Result().ResultPos, take->truePos);
+    EXPECT_LT(take->State().PositionCount, take->State().TotalPositions);
+    EXPECT_EQ(take->State().PositionCount, take->State().PositionCountAtBest);
+    EXPECT_EQ(take->State().RingRadius, 3);
+    EXPECT_GT(take->search->ScoreCount(), take->State().PositionCount);
 
     const auto previewed = run({2}, {true});
     ASSERT_EQ(previewed->host.previews.size(), 1u);
@@ -593,23 +579,19 @@ TEST(SelfSearchRun, BreakActsBeforeTheNextPosition) {
 TEST(SelfSearchRun, RequestsWithoutPicturesOrBandAreRefused) {
     Join join(NoisePicture(), {20, 150}, 40, {0, 0});
     ScriptedHost host;
-    std::string error;
-    JoinRequest noMap = join.request;
-    noMap.NewMap = nullptr;
-    EXPECT_FALSE(SelfSearch(noMap, TestSettings(), host).Activate(error));
-    JoinRequest noTarget = join.request;
-    noTarget.TargetArea = Bitmap();
-    EXPECT_FALSE(SelfSearch(noTarget, TestSettings(), host).Activate(error));
-    JoinRequest huge = join.request;
-    huge.BandWidth = huge.BandHeight = 1 << 14;
-    EXPECT_FALSE(SelfSearch(huge, TestSettings(), host).Activate(error));
-    JoinRequest noBand = join.request;
-    noBand.BandWidth = 0;
-    SelfSearch refused(noBand, TestSettings(), host);
-    EXPECT_FALSE(refused.Activate(error));
-    EXPECT_FALSE(error.empty());
-    refused.Start();  // nothing happens
-    EXPECT_EQ(refused.State().PositionCount, 0);
+    std::vector<JoinRequest> refused(4, join.request);
+    refused[0].NewMap = nullptr;
+    refused[1].TargetArea = Bitmap();
+    refused[2].BandWidth = refused[2].BandHeight = 1 << 14;
+    refused[3].BandWidth = 0;
+    for (JoinRequest& request : refused) {
+        SelfSearch search(request, TestSettings(), host);
+        std::string error;
+        EXPECT_FALSE(search.Activate(error));
+        EXPECT_FALSE(error.empty());
+        search.Start();  // nothing happens
+        EXPECT_EQ(search.State().PositionCount, 0);
+    }
 }
 
 // The chart's colours are checked where it is drawn (the window's chart renderer).
@@ -625,55 +607,6 @@ TEST(SelfSearchDisplay, MatchPicturePaintsTheMisses) {
         for (int x = 0; x < 40; ++x)
             painted += wrong.Row(y)[x] == disaccord;
     EXPECT_GT(painted, 1500);
-}
-
-// The demo maps were cut from one drawn picture at known places and saved as JPEG: the band of
-// the new map is found where the cut puts it, for a horizontal and a vertical join predicted as
-// the join driver does (overlap setting 100, band 50 x 50).
-TEST(SelfSearchDemoMaps, FindsTheTrueOffsetsOfRealMaps) {
-    const std::filesystem::path demo = std::filesystem::path(KORVALEN_DEMO_DIR);
-    Bitmap a1, a2, b1;
-    std::string error;
-    if (!LoadMapFile(demo / "a1.jpg", a1, true, error) ||
-        !LoadMapFile(demo / "a2.jpg", a2, true, error) ||
-        !LoadMapFile(demo / "b1.jpg", b1, true, error))
-        GTEST_SKIP() << error;
-
-    struct Case {
-        const Bitmap* newMap;
-        Rect targetRect;
-        Point direction, bandPos, expectedPos, offsetFromA1;
-    };
-    const Case cases[] = {
-        {&a2, {320, 0, 640, 480}, {-1, 0}, {25, 215}, {245, 215}, {517, -8}},
-        {&b1, {0, 240, 640, 480}, {0, -1}, {295, 25}, {295, 165}, {1, 353}},
-    };
-    for (const Case& c : cases) {
-        JoinRequest request;
-        request.NewMap = c.newMap;
-        request.TargetArea = Cut(a1, c.targetRect);
-        request.TargetRect = c.targetRect;
-        request.JoinDirection = c.direction;
-        request.BandPos = c.bandPos;
-        request.ExpectedPos = c.expectedPos;
-        request.BandWidth = request.BandHeight = 50;
-        // JPEG noise keeps real maps well below 100 % with spreading 1.
-        SearchSettings settings = TestSettings();
-        settings.overlap = 4;
-        settings.minimumCorrelation = 70;
-        ScriptedHost host;
-        host.answers = {1};
-        SelfSearch search(request, settings, host);
-        host.search = &search;
-        ASSERT_TRUE(search.Activate(error)) << error;
-        search.Start();
-        const Point expected =
-            c.bandPos + c.offsetFromA1 - Point{c.targetRect.left, c.targetRect.top};
-        EXPECT_EQ(search.State().BestPos, expected);
-        EXPECT_GE(search.State().BestCorrelation, 56);
-        EXPECT_TRUE(search.Result().JoinAccepted);
-        EXPECT_EQ(search.Result().ResultPos, expected);
-    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "images/BitmapOps.h"
 #include "images/PixelConvert.h"
 #include "joining/BandAreaGeometry.h"
+#include "joining/CutJoin.h"
 #include "joining/JoinPointsGeometry.h"
 #include "joining/MoveMapGeometry.h"
 
@@ -307,23 +308,8 @@ TEST(JoinPointsGeometry, VerticalJoinAndOversizedBand) {
 
 // ---------------------------------------------------------------- manual move
 
-// An 8-bit picture of standard-palette indices whose neighbours rarely share their red.
-Bitmap NoiseWorld(int width, int height, uint32_t seed) {
-    Bitmap world(width, height, PixelFormat::Bits8);
-    uint32_t state = seed;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = world.Row(y);
-        for (int x = 0; x < width; ++x) {
-            state = state * 1664525u + 1013904223u;
-            row[x] = static_cast<uint8_t>(state >> 24);
-        }
-    }
-    return world;
-}
-
-Bitmap Cut(const Bitmap& world, Rect r) {
-    return *CopyArea(&world, r);
-}
+using test::Cut;
+using test::NoiseWorld;
 
 // A 400 x 600 target and a 300 x 600 half that fits it 350 pixels to the right.
 struct MoveFixture {

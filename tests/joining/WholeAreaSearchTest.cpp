@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <random>
@@ -327,9 +328,20 @@ TEST(WholeAreaSearch, RingPositionsFollowTheSelfSearchWalk) {
 
 // ---- The self-search walking its rings with the scorer ----
 
-JoinRequest RequestFor(const Pair& p, const Bitmap& newMap) {
+SearchSettings WholeWalkSettings() {
+    SearchSettings s;
+    s.minimumCorrelation = 101;  // never reached: the whole area is walked
+    s.spreadingTolerance = 1;
+    s.overlap = 4;
+    s.continueSearch = 0;
+    s.confirmTavix = false;
+    s.previewFirst = false;
+    return s;
+}
+
+JoinRequest RequestFor(const Pair& p) {
     JoinRequest request;
-    request.NewMap = &newMap;
+    request.NewMap = &p.band;
     request.TargetArea = p.target;
     request.JoinDirection = {-1, 0};
     request.BandPos = {0, 0};
@@ -339,30 +351,51 @@ JoinRequest RequestFor(const Pair& p, const Bitmap& newMap) {
     return request;
 }
 
-SearchSettings WholeWalkSettings(uint8_t spreading, int overlap) {
-    SearchSettings s;
-    s.minimumCorrelation = 101;  // never reached: the whole area is walked
-    s.spreadingTolerance = spreading;
-    s.overlap = static_cast<uint8_t>(overlap);
-    s.continueSearch = 0;
-    s.confirmTavix = false;
-    s.previewFirst = false;
-    return s;
-}
+// A self-search of a pair's band (the whole new map) in its target, activated.
+struct Walk {
+    Walk(const Pair& p, const SearchSettings& settings, int breatheMs = -1)
+        : request(RequestFor(p)), search(request, settings, host) {
+        host.search = &search;
+        if (breatheMs >= 0)
+            search.SetBreatheInterval(std::chrono::milliseconds(breatheMs));
+        std::string error;
+        EXPECT_TRUE(search.Activate(error)) << error;
+    }
+    // The walk's first count positions (at least), ring by ring.
+    std::vector<Point> Order(size_t count) const {
+        const SearchState& s = search.State();
+        const Point half{s.BandWidth / 2, s.BandHeight / 2};
+        std::vector<Point> walk;
+        for (int r = 0; walk.size() < count &&
+                        AppendRingPositions(s.ExpectedPos + half, r, s.CentreRange, half, walk);
+             ++r) {
+        }
+        return walk;
+    }
+    // The position the search stands at holds its exact hits, or a bound of them.
+    void ExpectCurrentHits() const {
+        const SearchState& s = search.State();
+        const int64_t hits =
+            CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), s.CurrentPos, 1);
+        if (s.HitsBounded)
+            EXPECT_LE(hits, s.Hits);
+        else
+            EXPECT_EQ(s.Hits, hits);
+    }
+    JoinRequest request;
+    QuietHost host;
+    SelfSearch search;
+};
 
 TEST(SelfSearchWholeWalk, FindsExactlyWhatTheFullSearchFinds) {
     std::vector<Pair> pairs = DemoPairs(50, 4);
     pairs.push_back(RandomPair(41, 45, 30, true));
     pairs.push_back(RandomPair(42, 33, 50, false));
     for (const Pair& p : pairs) {
-        const JoinRequest base = RequestFor(p, p.band);
-        const int overlap = p.name.rfind("random", 0) == 0 ? 6 : 4;
-        JoinRequest request = base;
-        QuietHost host;
-        SelfSearch search(request, WholeWalkSettings(1, overlap), host);
-        host.search = &search;
-        std::string error;
-        ASSERT_TRUE(search.Activate(error)) << error;
+        SearchSettings settings = WholeWalkSettings();
+        settings.overlap = p.name.rfind("random", 0) == 0 ? 6 : 4;
+        Walk walk(p, settings);
+        SelfSearch& search = walk.search;
         search.Start();
         const SearchState& s = search.State();
         const WholeAreaResult full = SearchWholeAreaSerial(ViewOf(p.band), ViewOf(p.target), 1,
@@ -381,31 +414,27 @@ TEST(SelfSearchWholeWalk, FindsExactlyWhatTheFullSearchFinds) {
         for (int y = 0; y < search.ChartHeight(); ++y) {
             for (int x = 0; x < search.ChartWidth(); ++x) {
                 const uint8_t value = chart[static_cast<size_t>(y * search.ChartWidth() + x)];
+                if (value == SelfSearch::kChartUnscored)
+                    continue;  // not in the walk
                 const Point pos = Point{x + s.CentreRange.left, y + s.CentreRange.top} - half;
                 const int64_t hits =
                     CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), pos, 1);
-                const int correlation = static_cast<int>(hits * 100 / (s.BandWidth * s.BandHeight));
-                if (value == SelfSearch::kChartUnscored)
-                    continue;  // not in the walk
                 if (value == SelfSearch::kChartBelowBest) {
                     ++below;
                     EXPECT_LE(hits, s.MaxHits) << p.name;
                 } else {
-                    EXPECT_EQ(value, correlation) << p.name << " at " << x << "," << y;
+                    EXPECT_EQ(value, hits * 100 / (s.BandWidth * s.BandHeight))
+                        << p.name << " at " << x << "," << y;
                 }
             }
         }
         EXPECT_GT(below, 0) << p.name;
 
         // However the cores share the work out, a second search charts the same.
-        JoinRequest again = base;
-        QuietHost otherHost;
-        SelfSearch second(again, WholeWalkSettings(1, overlap), otherHost);
-        otherHost.search = &second;
-        ASSERT_TRUE(second.Activate(error)) << error;
-        second.Start();
-        EXPECT_EQ(second.Chart(), chart) << p.name;
-        EXPECT_EQ(second.State().RunnerUpCorrelation, s.RunnerUpCorrelation) << p.name;
+        Walk again(p, settings);
+        again.search.Start();
+        EXPECT_EQ(again.search.Chart(), chart) << p.name;
+        EXPECT_EQ(again.search.State().RunnerUpCorrelation, s.RunnerUpCorrelation) << p.name;
     }
 }
 
@@ -415,33 +444,24 @@ TEST(SelfSearchWholeWalk, StopsAtTheMinimumAndPausesWhereAFullWalkWould) {
     const std::vector<Pair> pairs = DemoPairs(50, 4);
     for (size_t i = 0; i < pairs.size(); i += 3) {
         const Pair& p = pairs[i];
-        JoinRequest request = RequestFor(p, p.band);
-        SearchSettings settings = WholeWalkSettings(1, 4);
+        SearchSettings settings = WholeWalkSettings();
         settings.minimumCorrelation = 40;
         settings.continueSearch = 2;
         settings.proximity = 0;
-        QuietHost host;
-        SelfSearch search(request, settings, host);
-        host.search = &search;
-        std::string error;
-        ASSERT_TRUE(search.Activate(error)) << error;
-        const SearchState& s = search.State();
+        Walk walk(p, settings);
+        SelfSearch& search = walk.search;
         // The full walk: the first position in ring order that becomes best at 40 % or more.
-        std::vector<Point> walk;
-        const Point half{s.BandWidth / 2, s.BandHeight / 2};
-        for (int r = 0; AppendRingPositions(s.ExpectedPos + half, r, s.CentreRange, half, walk);
-             ++r) {
-        }
+        const std::vector<Point> order = walk.Order(SIZE_MAX);
         int64_t best = 0, stopAt = 0;
         Point stopPos;
-        for (size_t k = 0; k < walk.size() && stopAt == 0; ++k) {
+        for (size_t k = 0; k < order.size() && stopAt == 0; ++k) {
             const int64_t hits =
-                CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), walk[k], 1);
+                CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), order[k], 1);
             if (hits > best) {
                 best = hits;
                 if (hits * 100 / (50 * 50) >= 40) {
                     stopAt = static_cast<int64_t>(k) + 1;
-                    stopPos = walk[k];
+                    stopPos = order[k];
                 }
             }
         }
@@ -449,39 +469,23 @@ TEST(SelfSearchWholeWalk, StopsAtTheMinimumAndPausesWhereAFullWalkWould) {
         search.Start();
         EXPECT_TRUE(search.Finished()) << p.name;
         EXPECT_EQ(search.Result().ResultPos, stopPos) << p.name;
-        EXPECT_EQ(s.PositionCountAtBest, stopAt) << p.name;
-        EXPECT_EQ(s.PositionCount, stopAt) << p.name;
+        EXPECT_EQ(search.State().PositionCountAtBest, stopAt) << p.name;
+        EXPECT_EQ(search.State().PositionCount, stopAt) << p.name;
     }
 
     // Paused at a breath: the counters are those of the position reached in the walk.
-    const Pair& p = pairs[0];
-    JoinRequest request = RequestFor(p, p.band);
-    QuietHost host;
-    SelfSearch search(request, WholeWalkSettings(1, 4), host);
-    host.search = &search;
-    search.SetBreatheInterval(std::chrono::milliseconds(0));
+    Walk walk(pairs[0], WholeWalkSettings(), 0);
     int breaths = 0;
-    host.onBreathe = [&](SelfSearch& running) {
+    walk.host.onBreathe = [&](SelfSearch& running) {
         if (++breaths == 300)
             running.SetPaused(true);
     };
-    std::string error;
-    ASSERT_TRUE(search.Activate(error)) << error;
-    search.Start();
-    const SearchState& s = search.State();
+    walk.search.Start();
+    const SearchState& s = walk.search.State();
     EXPECT_TRUE(s.Paused);
     EXPECT_EQ(s.PositionCount, 300);
-    std::vector<Point> walk;
-    const Point half{25, 25};
-    for (int r = 0; walk.size() < 300; ++r)
-        AppendRingPositions(s.ExpectedPos + half, r, s.CentreRange, half, walk);
-    EXPECT_EQ(s.CurrentPos, walk[299]);
-    const int64_t hits =
-        CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), walk[299], 1);
-    if (s.HitsBounded)
-        EXPECT_LE(hits, s.Hits);
-    else
-        EXPECT_EQ(s.Hits, hits);
+    EXPECT_EQ(s.CurrentPos, walk.Order(300)[299]);
+    walk.ExpectCurrentHits();
 }
 
 // Breathing only now and then, the positions between two breaths are taken in one go: a pause
@@ -491,53 +495,31 @@ TEST(SelfSearchWholeWalk, PausedAtAThrottledBreathHoldsThePositionReached) {
     const std::vector<Pair> pairs = DemoPairs(50, 4);
     ASSERT_GT(pairs.size(), 1u);
     const Pair& p = pairs[1];
-    const WholeAreaResult full = [&] {
-        JoinRequest request = RequestFor(p, p.band);
-        QuietHost host;
-        SelfSearch search(request, WholeWalkSettings(1, 4), host);
-        std::string error;
-        EXPECT_TRUE(search.Activate(error)) << error;
-        const SearchState& s = search.State();
-        return SearchWholeAreaSerial(ViewOf(p.band), ViewOf(p.target), 1, s.ExpectedPos,
-                                     s.CentreRange);
-    }();
-    JoinRequest request = RequestFor(p, p.band);
-    QuietHost host;
-    SelfSearch search(request, WholeWalkSettings(1, 4), host);
-    host.search = &search;
-    search.SetBreatheInterval(std::chrono::milliseconds(1));
+    Walk walk(p, WholeWalkSettings(), 1);
+    const SearchState& s = walk.search.State();
+    const WholeAreaResult full =
+        SearchWholeAreaSerial(ViewOf(p.band), ViewOf(p.target), 1, s.ExpectedPos, s.CentreRange);
     int breaths = 0;
-    host.onBreathe = [&](SelfSearch& running) {
+    walk.host.onBreathe = [&](SelfSearch& running) {
         if (++breaths == 1)
             running.SetPaused(true);
     };
-    std::string error;
-    ASSERT_TRUE(search.Activate(error)) << error;
-    search.Start();
-    const SearchState& s = search.State();
+    walk.search.Start();
     ASSERT_EQ(breaths, 1) << "the search ended before the window breathed";
     EXPECT_TRUE(s.Paused);
     ASSERT_GT(s.PositionCount, 1);
     ASSERT_LT(s.PositionCount, full.positionCount);
-    std::vector<Point> walk;
-    const Point half{25, 25};
-    for (int r = 0; static_cast<int64_t>(walk.size()) < s.PositionCount; ++r)
-        AppendRingPositions(s.ExpectedPos + half, r, s.CentreRange, half, walk);
-    EXPECT_EQ(s.CurrentPos, walk[static_cast<size_t>(s.PositionCount - 1)]);
-    const int64_t hits =
-        CountHitsScalar(ViewOf(search.Band()), ViewOf(search.Target()), s.CurrentPos, 1);
-    if (s.HitsBounded)
-        EXPECT_LE(hits, s.Hits);
-    else
-        EXPECT_EQ(s.Hits, hits);
+    const auto count = static_cast<size_t>(s.PositionCount);
+    EXPECT_EQ(s.CurrentPos, walk.Order(count)[count - 1]);
+    walk.ExpectCurrentHits();
     // Every position before it is charted, none after it.
     int64_t charted = 0;
-    for (uint8_t value : search.Chart())
+    for (uint8_t value : walk.search.Chart())
         charted += value != SelfSearch::kChartUnscored;
     EXPECT_EQ(charted, s.PositionCount);
 
-    host.onBreathe = nullptr;
-    search.Continue();
+    walk.host.onBreathe = nullptr;
+    walk.search.Continue();
     EXPECT_TRUE(s.Exhausted);
     EXPECT_EQ(s.BestPos, full.bestPos);
     EXPECT_EQ(s.MaxHits, full.maxHits);
