@@ -6,6 +6,7 @@
 
 #include "app/MainWindowFixture.h"
 #include "images/PixelConvert.h"
+#include "joining/CutJoin.h"
 #include "joining/TavixAutomatic.h"
 
 namespace korvalen::test {
@@ -23,17 +24,6 @@ struct Tile {
 // Overlaps of about 100 pixels, as the default settings predict, off by a few pixels.
 const std::vector<Tile> kTwoByTwo = {
     {1, 1, {0, 0}}, {1, 2, {101, 2}}, {2, 1, {3, 52}}, {2, 2, {104, 57}}};
-
-Bitmap NoisePicture(int width, int height, unsigned seed) {
-    Bitmap picture(width, height, PixelFormat::Bits24);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int x = 0; x < 3 * width; ++x)
-            row[x] = static_cast<uint8_t>(random());
-    }
-    return picture;
-}
 
 constexpr const char* kAlgorithmQuestion =
     "Joining algorithm | choose tavix algorithm | self-search / define search band / join points "

@@ -16,19 +16,13 @@
 #include "earth/TGEPanel.h"
 #include "earth/TavixGE.h"
 #include "earth/TavixGEMap.h"
+#include "support/Screenshot.h"
 #include "support/ScriptedDialogs.h"
 
 namespace korvalen {
 namespace {
 namespace fs = std::filesystem;
-
-// Saves a picture of a window when KORVALEN_SCREENSHOTS names a folder.
-void Shot(QWidget* widget, const char* name) {
-    const QByteArray folder = qgetenv("KORVALEN_SCREENSHOTS");
-    if (!folder.isEmpty())
-        widget->grab().save(QString::fromUtf8(folder) + QStringLiteral("/") +
-                            QString::fromLatin1(name) + QStringLiteral(".png"));
-}
+using test::Shot;
 
 // A connector that hands out one scripted globe and keeps a pointer to it for the test.
 struct Globe {

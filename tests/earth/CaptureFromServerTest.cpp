@@ -22,18 +22,13 @@
 #include "earth/TGEPanel.h"
 #include "earth/TavixGE.h"
 #include "earth/TileMapView.h"
+#include "support/Screenshot.h"
 #include "support/ScriptedDialogs.h"
 
 namespace korvalen {
 namespace {
 namespace fs = std::filesystem;
-
-void Shot(QWidget* widget, const char* name) {
-    const QByteArray folder = qgetenv("KORVALEN_SCREENSHOTS");
-    if (!folder.isEmpty())
-        widget->grab().save(QString::fromUtf8(folder) + QStringLiteral("/") +
-                            QString::fromLatin1(name) + QStringLiteral(".png"));
-}
+using test::Shot;
 
 // Runs the panel's timer steps by hand until it is ready or gives up.
 void Connect(TGEPanel& panel) {

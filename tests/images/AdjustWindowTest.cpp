@@ -23,16 +23,6 @@ namespace {
 
 constexpr Rgb kCyan{0, 255, 255};
 
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height() || a.Format() != b.Format())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (!(a.PixelAt(x, y) == b.PixelAt(x, y)))
-                return false;
-    return true;
-}
-
 struct AdjustWindow {
     ProgramState state;
     test::ScriptedDialogs dialogs;
@@ -173,7 +163,7 @@ TEST(AdjustWindow, RightAndLeftTurnByTheEnteredAngleAndTheCaptionSumsThem) {
     EXPECT_FALSE(w.Button("bbSave")->isEnabled());  // saving was not allowed
 
     w.Button("bbLeft")->click();
-    EXPECT_TRUE(SamePixels(w.form->AdjustMap, w.opening));
+    EXPECT_TRUE(test::SameBitmap(w.form->AdjustMap, w.opening));
     EXPECT_EQ(w.Title(), QStringLiteral("Adjust testmap"));  // a total of 0 is not shown
     w.Button("bbRotate180")->click();
     EXPECT_EQ(w.form->AdjustMap.PixelAt(199, 99), w.opening.PixelAt(0, 0));
@@ -202,7 +192,8 @@ TEST(AdjustWindow, ARisingLineTurnsTheMapClockwiseByItsAngle) {
     EXPECT_NEAR(w.form->TotalRotation(), 0.5729, 1e-3);
     EXPECT_EQ(w.form->CurrentMode(), TfAdjust::kIdle);
     EXPECT_EQ(w.Title(), QStringLiteral("Adjust testmap (Total rotation angle = 0.57)"));
-    EXPECT_TRUE(SamePixels(w.form->AdjustMap, RotateBitmap(w.opening, kCyan, -0.5729386976834859)));
+    EXPECT_TRUE(
+        test::SameBitmap(w.form->AdjustMap, RotateBitmap(w.opening, kCyan, -0.5729386976834859)));
 }
 
 TEST(AdjustWindow, AnAlmostStraightLineIsRefusedAndNoAnswerKeepsTheMap) {
@@ -220,7 +211,7 @@ TEST(AdjustWindow, AnAlmostStraightLineIsRefusedAndNoAnswerKeepsTheMap) {
     w.Click({110, 190});  // answered No
     EXPECT_TRUE(
         w.dialogs.asked.back().startsWith(QStringLiteral("confirm: rotate to vertical line")));
-    EXPECT_TRUE(SamePixels(w.form->AdjustMap, w.opening));
+    EXPECT_TRUE(test::SameBitmap(w.form->AdjustMap, w.opening));
     EXPECT_FALSE(w.form->Changed());
 }
 
@@ -272,7 +263,7 @@ TEST(AdjustWindow, CutsAnyRectangleAfterShowingItAndUndoRestoresTheOpening) {
     EXPECT_EQ(w.Title(), QStringLiteral("Adjust testmap (Total rotation angle = 180.00) "
                                         "(Resize from 200x100 to 131x71 [47%])"));
     w.Button("bbUndoAll")->click();
-    EXPECT_TRUE(SamePixels(w.form->AdjustMap, w.opening));
+    EXPECT_TRUE(test::SameBitmap(w.form->AdjustMap, w.opening));
     EXPECT_EQ(w.Title(), QStringLiteral("Adjust testmap"));
     EXPECT_EQ(w.form->TotalRotation(), 0);
     EXPECT_FALSE(w.Button("bbAccept")->isEnabled());
@@ -315,7 +306,7 @@ TEST(AdjustWindow, TheLightenedOutsideIsShownWhileTheCutIsAsked) {
     const Rgb in = w.opening.PixelAt(80, 40);
     EXPECT_EQ(seen.pixel(inside) & 0xFFFFFF, qRgb(in.r, in.g, in.b) & 0xFFFFFF);
     EXPECT_FALSE(form.CutDone());  // answered No
-    EXPECT_TRUE(SamePixels(form.AdjustMap, w.opening));
+    EXPECT_TRUE(test::SameBitmap(form.AdjustMap, w.opening));
 }
 
 TEST(AdjustWindow, ACentredCutFollowsTheMouseAroundTheCentre) {
@@ -487,7 +478,7 @@ TEST(AdjustWindow, SavesTheChangedMapWhenAllowed) {
     Bitmap back;
     std::string error;
     ASSERT_TRUE(LoadMapFile(dir.Path() / "turned.bmp", back, false, error));
-    EXPECT_TRUE(SamePixels(back, w.form->AdjustMap));
+    EXPECT_TRUE(test::SameBitmap(back, w.form->AdjustMap));
 }
 
 TEST(AdjustWindow, ZoomSizesThePictureAndFullMapFillsTheBox) {

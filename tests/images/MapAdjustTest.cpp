@@ -18,16 +18,6 @@ namespace {
 
 constexpr Rgb kCyan{0, 255, 255};
 
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height() || a.Format() != b.Format())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (!(a.PixelAt(x, y) == b.PixelAt(x, y)))
-                return false;
-    return true;
-}
-
 Bitmap Picture(int w, int h, PixelFormat format, unsigned seed = 3) {
     return ConvertPixelFormat(test::MakeTestPicture(w, h, seed), format);
 }
@@ -65,9 +55,9 @@ TEST_P(QuarterTurns, MoveEveryPixelWithoutLoss) {
     Bitmap round = src;
     for (int i = 0; i < 4; ++i)
         round = RotateBitmap(round, kCyan, -90);
-    EXPECT_TRUE(SamePixels(round, src));
-    EXPECT_TRUE(SamePixels(RotateBitmap(turned, kCyan, 180), src));
-    EXPECT_TRUE(SamePixels(RotateBitmap(src, kCyan, 360), src));
+    EXPECT_TRUE(test::SameBitmap(round, src));
+    EXPECT_TRUE(test::SameBitmap(RotateBitmap(turned, kCyan, 180), src));
+    EXPECT_TRUE(test::SameBitmap(RotateBitmap(src, kCyan, 360), src));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, QuarterTurns,
@@ -89,9 +79,9 @@ TEST(RotateBitmap, EvenQuarterTurnsAgreeWithTheFormula) {
     const Bitmap src = Picture(12, 8, PixelFormat::Bits24);
     const Bitmap near90 = test::RotateReference(src, kCyan, 90.0 + 1e-12);
     const Bitmap turned = RotateBitmap(src, kCyan, 90);
-    EXPECT_TRUE(SamePixels(near90, turned));
+    EXPECT_TRUE(test::SameBitmap(near90, turned));
     const Bitmap near180 = test::RotateReference(src, kCyan, 180.0 + 1e-12);
-    EXPECT_TRUE(SamePixels(near180, RotateBitmap(src, kCyan, 180)));
+    EXPECT_TRUE(test::SameBitmap(near180, RotateBitmap(src, kCyan, 180)));
 }
 
 TEST(RotateBitmap, FortyFiveDegreesOnASquareGrowsBySquareRootOfTwoWithCyanCorners) {
@@ -127,7 +117,7 @@ TEST(RotateBitmap, OddAnglesEqualThePlainFormulaExactly) {
                 const Bitmap expected = test::RotateReference(src, kCyan, angle);
                 for (int threads : {1, 3}) {
                     const Bitmap got = RotateBitmap(src, kCyan, angle, threads);
-                    ASSERT_TRUE(SamePixels(got, expected))
+                    ASSERT_TRUE(test::SameBitmap(got, expected))
                         << angle << " deg, " << size.w << "x" << size.h << ", "
                         << static_cast<int>(format) << " bits, " << threads << " threads";
                 }
@@ -229,7 +219,7 @@ TEST(CutBitmap, RefusesRectanglesOutsideAndLeavesEverythingAsItWas) {
         Bitmap map = src;
         ProgramState state;
         EXPECT_FALSE(CutBitmap(map, tl, br, state));
-        EXPECT_TRUE(SamePixels(map, src));
+        EXPECT_TRUE(test::SameBitmap(map, src));
         EXPECT_FALSE(state.ResultUnsaved);
     }
     Bitmap one = src;

@@ -23,16 +23,6 @@ void WriteJpeg(const fs::path& path, const Bitmap& bitmap) {
     ASSERT_TRUE(WriteJpegFile(path, bitmap, 95, error)) << error;
 }
 
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (!(a.PixelAt(x, y) == b.PixelAt(x, y)))
-                return false;
-    return true;
-}
-
 // Mean absolute difference per channel, for lossy round trips.
 double MeanDifference(const Bitmap& a, const Bitmap& b) {
     double sum = 0;
@@ -58,12 +48,12 @@ TEST_F(MapFilesTest, LoadsBitmapAndJpegFiles) {
     Bitmap loaded;
     ASSERT_TRUE(LoadMapFile(dir / "a1.bmp", loaded, false, error)) << error;
     EXPECT_EQ(loaded.Format(), PixelFormat::Bits24);
-    EXPECT_TRUE(SamePixels(loaded, picture));
+    EXPECT_TRUE(test::SamePixels(loaded, picture));
 
     ASSERT_TRUE(LoadMapFile(dir / "a2.jpg", loaded, false, error)) << error;
     Bitmap decoded;
     ASSERT_TRUE(ReadJpegFile(dir / "a2.jpg", decoded, error)) << error;
-    EXPECT_TRUE(SamePixels(loaded, decoded));
+    EXPECT_TRUE(test::SamePixels(loaded, decoded));
     EXPECT_LT(MeanDifference(loaded, picture), 12.0);  // sharp edges lose colour to subsampling
 }
 
@@ -73,11 +63,11 @@ TEST_F(MapFilesTest, TheContentTellsTheFormatNotTheName) {
     WriteBmp(dir / "no-extension", picture);
     Bitmap loaded;
     ASSERT_TRUE(LoadMapFile(dir / "really-bmp.jpg", loaded, false, error)) << error;
-    EXPECT_TRUE(SamePixels(loaded, picture));
+    EXPECT_TRUE(test::SamePixels(loaded, picture));
     ASSERT_TRUE(LoadMapFile(dir / "really-jpeg.BMP", loaded, false, error)) << error;
     EXPECT_EQ(loaded.Width(), 48);
     ASSERT_TRUE(LoadMapFile(dir / "no-extension", loaded, false, error)) << error;
-    EXPECT_TRUE(SamePixels(loaded, picture));
+    EXPECT_TRUE(test::SamePixels(loaded, picture));
 }
 
 TEST_F(MapFilesTest, FolderWithAFullStopDoesNotDecideTheFormat) {

@@ -32,6 +32,10 @@ Bitmap MakeTestPicture(int width, int height, unsigned seed = 1);
 
 // Same size and the same colour at every pixel.
 bool SamePixels(const Bitmap& a, const Bitmap& b);
+// The same pixel format and the same pixels.
+inline bool SameBitmap(const Bitmap& a, const Bitmap& b) {
+    return a.Format() == b.Format() && SamePixels(a, b);
+}
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
