@@ -3,7 +3,7 @@
 // a small fraction of a second however large the map is. The window runs offscreen.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -92,15 +92,3 @@ BENCHMARK(BM_ZoomStep)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace korvalen
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

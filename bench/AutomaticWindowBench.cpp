@@ -4,7 +4,7 @@
 // lets events run at every breath of the search (about every 30 ms).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -157,15 +157,3 @@ BENCHMARK(BM_WindowWholeSearch)->Unit(benchmark::kMillisecond)->Iterations(1)->R
 
 }  // namespace
 }  // namespace korvalen
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

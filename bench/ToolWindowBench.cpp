@@ -4,7 +4,7 @@
 // The windows run offscreen.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QRegion>
 #include <cstdint>
 
@@ -131,15 +131,3 @@ BENCHMARK(BM_BandWindowDragStep)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace korvalen
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

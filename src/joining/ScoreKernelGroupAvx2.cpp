@@ -56,34 +56,12 @@ void GroupMisses(const GroupBand::Rows& rows, const uint8_t* const* targets, ptr
         misses[k] += Sum64(totals[k]);
 }
 
-void GroupKernelAvx2(const GroupBand::Rows& rows, const uint8_t* const* targets,
-                     ptrdiff_t targetStride, int count, int rowBegin, int rowEnd, int64_t* misses) {
-    while (count > 0) {
-        const int n = count >= 8 ? 8 : count >= 4 ? 4 : count >= 2 ? 2 : 1;
-        switch (n) {
-            case 8:
-                GroupMisses<8>(rows, targets, targetStride, rowBegin, rowEnd, misses);
-                break;
-            case 4:
-                GroupMisses<4>(rows, targets, targetStride, rowBegin, rowEnd, misses);
-                break;
-            case 2:
-                GroupMisses<2>(rows, targets, targetStride, rowBegin, rowEnd, misses);
-                break;
-            default:
-                GroupMisses<1>(rows, targets, targetStride, rowBegin, rowEnd, misses);
-                break;
-        }
-        targets += n;
-        misses += n;
-        count -= n;
-    }
-}
+#include "joining/ScoreKernelGroupPasses.inc"
 
 }  // namespace
 
 GroupBand::Kernel Avx2GroupKernel() {
-    return GroupKernelAvx2;
+    return GroupKernelPasses;
 }
 
 }  // namespace korvalen

@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "cli/CliCommands.h"
+#include "cli/CliRun.h"
 #include "images/BmpCodec.h"
 #include "images/MapFiles.h"
 #include "images/RotateBitmap.h"
@@ -12,19 +12,8 @@
 namespace korvalen::cli {
 namespace {
 
-struct CliResult {
-    int code = -1;
-    std::string out, err;
-};
-
-CliResult RunArgs(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    CliResult result;
-    result.code = RunCli(args, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-}
+using test::CliResult;
+using test::RunArgs;
 
 class CliAdjust : public ::testing::Test {
 protected:

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliCommands.h"
+#include "cli/CliRun.h"
 #include "images/BitmapOps.h"
 #include "images/GridPattern.h"
 #include "images/JpegCodec.h"
@@ -14,19 +14,8 @@
 namespace korvalen {
 namespace {
 
-struct CliRun {
-    int code = 0;
-    std::string out, err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    CliRun run;
-    run.code = cli::RunCli(args, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
-}
+using test::CliResult;
+using test::RunArgs;
 
 std::string ReadText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -45,8 +34,8 @@ const char* kRoot =
 TEST(CliGrid, WritesTheGridAndItsPatternBesideTheRoot) {
     test::TempDir dir;
     WriteText(dir / "view.kml", kRoot);
-    const CliRun run = Cli({"grid", (dir / "view.kml").string(), "--top", "1", "--bottom", "2",
-                            "--left", "0", "--right", "1", "--overlap", "20"});
+    const CliResult run = RunArgs({"grid", (dir / "view.kml").string(), "--top", "1", "--bottom",
+                                   "2", "--left", "0", "--right", "1", "--overlap", "20"});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_NE(run.out.find("grid 4 x 2 = 8 images"), std::string::npos) << run.out;
     const PatternReading pattern = ReadGridPattern(dir / "view.pgp");
@@ -60,9 +49,9 @@ TEST(CliGrid, WritesTheGridAndItsPatternBesideTheRoot) {
     EXPECT_NE(kml.find("<name>8</name>"), std::string::npos);
     EXPECT_NE(kml.find("<name>P4</name>"), std::string::npos);
 
-    const CliRun plain =
-        Cli({"grid", (dir / "view.kml").string(), "--top=0", "--bottom=0", "--left=1", "--right=1",
-             "--overlap=10", "--no-calibration", "--out", (dir / "row.kml").string()});
+    const CliResult plain = RunArgs({"grid", (dir / "view.kml").string(), "--top=0", "--bottom=0",
+                                     "--left=1", "--right=1", "--overlap=10", "--no-calibration",
+                                     "--out", (dir / "row.kml").string()});
     ASSERT_EQ(plain.code, 0) << plain.err;
     EXPECT_FALSE(ReadGridPattern(dir / "view.pgp").HasCalibration);
     EXPECT_EQ(ReadText(dir / "row.kml").find("P1"), std::string::npos);
@@ -78,7 +67,7 @@ TEST(CliGrid, RefusesBadCommandLinesAndFiles) {
     auto with = [&](std::vector<std::string> args) {
         std::vector<std::string> full = {"grid"};
         full.insert(full.end(), args.begin(), args.end());
-        return Cli(full);
+        return RunArgs(full);
     };
     std::vector<std::string> args = {root, "--overlap", "9"};
     args.insert(args.end(), all.begin(), all.end());
@@ -89,7 +78,7 @@ TEST(CliGrid, RefusesBadCommandLinesAndFiles) {
     EXPECT_EQ(with(args).code, 2);  // the growth is required
     args = {(dir / "bad.kml").string(), "--overlap", "10"};
     args.insert(args.end(), all.begin(), all.end());
-    const CliRun bad = with(args);
+    const CliResult bad = with(args);
     EXPECT_EQ(bad.code, 1);
     EXPECT_NE(bad.err.find("It is no valid placemark file"), std::string::npos) << bad.err;
     args = {root, "--overlap", "10", "--out", root};
@@ -114,8 +103,9 @@ TEST(CliJoinPattern, JoinsTheNumberedImagesAndCalibratesTheResult) {
               "[Grid]\r\nNumRows=2\r\nNumCols=3\r\nOverlapping=20\r\n[calibration]\r\n"
               "P1lat=47,6\r\nP1lon=8\r\nP2lat=47.6\r\nP2lon=8.3\r\nP3lat=47.5\r\nP3lon=8\r\n"
               "P4lat=47.5\r\nP4lon=8.3\r\n");
-    const CliRun run = Cli({"join", dir.Path().string(), "--pattern", (dir / "p.pgp").string(),
-                            "--out", (dir / "r.jpg").string(), "--calibrate", "map"});
+    const CliResult run =
+        RunArgs({"join", dir.Path().string(), "--pattern", (dir / "p.pgp").string(), "--out",
+                 (dir / "r.jpg").string(), "--calibrate", "map"});
     ASSERT_EQ(run.code, 0) << run.err;
     for (const char* line : {"1 2 2 240 0 ", "1 3 3 480 0 ", "2 1 4 0 160 ", "2 3 6 480 160 "})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
@@ -127,21 +117,21 @@ TEST(CliJoinPattern, JoinsTheNumberedImagesAndCalibratesTheResult) {
 
     // Failures: a missing image, a bad parameter, no pattern, an option of the other join.
     std::filesystem::rename(dir / "5.jpg", dir / "x.jpg");
-    CliRun failed = Cli({"join", dir.Path().string(), "--pattern", (dir / "p.pgp").string(),
-                         "--out", (dir / "r2.jpg").string()});
+    CliResult failed = RunArgs({"join", dir.Path().string(), "--pattern", (dir / "p.pgp").string(),
+                                "--out", (dir / "r2.jpg").string()});
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.err.find("5.jpg is missing"), std::string::npos) << failed.err;
     WriteText(dir / "bad.pgp", "[Grid]\nNumRows=2\nNumCols=3\nOverlapping=30\n");
-    failed = Cli({"join", dir.Path().string(), "--pattern=" + (dir / "bad.pgp").string(), "--out",
-                  (dir / "r2.jpg").string()});
+    failed = RunArgs({"join", dir.Path().string(), "--pattern=" + (dir / "bad.pgp").string(),
+                      "--out", (dir / "r2.jpg").string()});
     EXPECT_EQ(failed.code, 1);
     EXPECT_NE(failed.err.find("Bad grid pattern parameter"), std::string::npos) << failed.err;
     WriteText(dir / "none.pgp", "[Other]\n");
-    failed = Cli({"join", dir.Path().string(), "--pattern", (dir / "none.pgp").string(), "--out",
-                  (dir / "r2.jpg").string()});
+    failed = RunArgs({"join", dir.Path().string(), "--pattern", (dir / "none.pgp").string(),
+                      "--out", (dir / "r2.jpg").string()});
     EXPECT_NE(failed.err.find("is no placemark grid file"), std::string::npos) << failed.err;
-    failed = Cli({"join", dir.Path().string(), "--pattern", (dir / "p.pgp").string(), "--out",
-                  (dir / "r2.jpg").string(), "--rows", "2"});
+    failed = RunArgs({"join", dir.Path().string(), "--pattern", (dir / "p.pgp").string(), "--out",
+                      (dir / "r2.jpg").string(), "--rows", "2"});
     EXPECT_EQ(failed.code, 2);
     EXPECT_FALSE(std::filesystem::exists(dir / "r2.jpg"));
 }

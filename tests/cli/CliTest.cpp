@@ -5,6 +5,7 @@
 #include <map>
 #include <sstream>
 
+#include "cli/CliRun.h"
 #include "images/BmpCodec.h"
 #include "images/JpegCodec.h"
 #include "images/MapFiles.h"
@@ -15,20 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliResult {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-CliResult RunArgs(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    CliResult result;
-    result.code = RunCli(args, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-}
+using test::CliResult;
+using test::RunArgs;
 
 class CliTest : public ::testing::Test {
 protected:
