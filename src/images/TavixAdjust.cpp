@@ -17,6 +17,7 @@
 #include <exception>
 #include <future>
 
+#include "app/CommandGuards.h"
 #include "app/Dialogs.h"
 #include "app/FormTranslation.h"
 #include "app/MainWindowState.h"
@@ -39,14 +40,6 @@ auto RunBesideWindow(Work work) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return running.get();
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QPushButton* NewButton(QWidget* parent, const char* name, const char* text) {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "app/CommandGuards.h"
 #include "app/FormTranslation.h"
 #include "core/Settings.h"
 #include "joining/JoinWindowText.h"
@@ -46,14 +47,6 @@ QAction* NewPopupItem(QWidget* form, const char* name, const char* text, const Q
     form->addAction(action);
     return action;
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
